@@ -1,0 +1,60 @@
+# Shared by the scripts: package installs and the project's Wine prefix.
+# Sourced, not run.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Installs the Debian packages that are missing. Never wine32: its loader cannot run here.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+BUILD_PACKAGES=(
+    cmake ninja-build clang-format
+    gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+    gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
+    mingw-w64-tools googletest
+)
+WINE_PACKAGES=(wine wine64 xvfb xauth)
+
+# Configures and builds one architecture into build/<arch>.
+build_arch() {
+    local arch=$1
+    shift
+    cmake -S "$ROOT" -B "$ROOT/build/$arch" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    ninja -C "$ROOT/build/$arch"
+}
+
+# The Wine prefix of one build folder. Its server runs persistent with its output
+# detached, so that pipes inherited by Wine's background processes never hold up a
+# pipeline; stop_wine ends it.
+use_wine_prefix() {
+    export WINEPREFIX="$1"
+    export WINEDEBUG=-all
+    export WINEARCH=win64
+    # No prompts to install Mono or Gecko, which these programs never use.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+}
+
+start_wine() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1
+}
+
+stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+}

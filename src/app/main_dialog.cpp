@@ -1,0 +1,95 @@
+#include "app/main_dialog.h"
+
+#include "app/app_module.h"
+#include "app/centre_window.h"
+#include "resources/resource.h"
+
+MainDialog::MainDialog()
+    : ErrorReport(static_cast<const DialogBase&>(*this)),
+      Icon(LoadIconW(Module.Instance(), MAKEINTRESOURCEW(IDI_TARVELL)))
+{}
+
+MainDialog::~MainDialog()
+{
+    Teardown();
+}
+
+INT_PTR MainDialog::DoModal(HWND owner)
+{
+    return DialogBase::DoModal(Module.Instance(), IDD_MAIN, owner, 0);
+}
+
+bool MainDialog::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result,
+                                      DWORD mapId)
+{
+    if (mapId != 0)
+        return false;
+    switch (msg) {
+    case WM_INITDIALOG: result = OnInitDialog(); return true;
+    case WM_DESTROY: result = OnDestroy(); return true;
+    case WM_COMMAND:
+        return RouteCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp), result);
+    }
+    return false;
+}
+
+bool MainDialog::RouteCommand(WORD code, WORD id, HWND control, LRESULT& result)
+{
+    if (id == IDOK)
+        return result = OnExit(code, id, control), true;
+    if (id == IDCANCEL)
+        return result = OnExit(code, id, control), true;
+    if (id == IDC_BOTTOM && code == BN_CLICKED)
+        return result = OnBottom(code, id, control), true;
+    if (id == IDC_TOP && code == BN_CLICKED)
+        return result = OnTop(code, id, control), true;
+    return false;
+}
+
+LRESULT MainDialog::OnInitDialog()
+{
+    HWND window = Window();
+    if (Icon != nullptr) {
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Icon));
+    }
+    log_.Start();
+    CentreWindow(window);
+    // Returning true lets the system focus the first tab stop, the Transcription Box.
+    return 1;
+}
+
+LRESULT MainDialog::OnDestroy()
+{
+    Teardown();
+    return 0;
+}
+
+LRESULT MainDialog::OnExit(WORD, WORD id, HWND)
+{
+    EndDialog(Window(), id);
+    return 0;
+}
+
+void MainDialog::Teardown()
+{
+    log_.Discard();
+}
+
+LRESULT MainDialog::OnTop(WORD, WORD, HWND)
+{
+    SendDlgItemMessageW(Window(), IDC_RESULTS, LB_SETCARETINDEX, 0, 0);
+    return 0;
+}
+
+LRESULT MainDialog::OnBottom(WORD, WORD, HWND)
+{
+    ShowLastResultLine();
+    return 0;
+}
+
+void MainDialog::ShowLastResultLine()
+{
+    LRESULT count = SendDlgItemMessageW(Window(), IDC_RESULTS, LB_GETCOUNT, 0, 0);
+    SendDlgItemMessageW(Window(), IDC_RESULTS, LB_SETCARETINDEX, static_cast<WPARAM>(count - 1), 0);
+}
