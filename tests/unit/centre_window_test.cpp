@@ -11,7 +11,8 @@ TEST(CentreWindow, CentresOnTheReferenceAndStaysInsideTheWorkArea)
         POINT expected;
     } cases[] = {
         {{0, 0, 1000, 800}, {400, 300}},     // the work area itself
-        {{100, 100, 300, 300}, {0, 0}},      // small owner near the corner: pushed in
+        {{100, 100, 300, 300}, {100, 100}},  // centred on a small owner
+        {{0, 0, 100, 100}, {0, 0}},          // owner in the corner: pushed inside
         {{900, 700, 1100, 900}, {800, 600}}, // owner past the right and bottom edges
         {{-500, -500, -100, -100}, {0, 0}},  // owner off screen to the top left
     };
