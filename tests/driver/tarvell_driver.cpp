@@ -1,0 +1,291 @@
+#include "tarvell_driver.h"
+
+#include <algorithm>
+
+#include "files.h"
+
+namespace driver {
+
+const wchar_t kDialogCaption[] =
+    L"Tarvell - Testing Performance and Accuracy               Version 2.0.3";
+
+namespace {
+
+std::wstring FolderOfThisProgram()
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// The current environment with the extra variables set, as a CreateProcess block.
+std::wstring EnvironmentBlock(const Tarvell::Environment& extra)
+{
+    std::vector<std::wstring> entries;
+    wchar_t* strings = GetEnvironmentStringsW();
+    for (const wchar_t* p = strings; *p; p += wcslen(p) + 1)
+        entries.emplace_back(p);
+    FreeEnvironmentStringsW(strings);
+    for (const auto& [name, value] : extra) {
+        std::wstring prefix = name + L"=";
+        entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                     [&](const std::wstring& e) {
+                                         return _wcsnicmp(e.c_str(), prefix.c_str(),
+                                                          prefix.size()) == 0;
+                                     }),
+                      entries.end());
+        entries.push_back(prefix + value);
+    }
+    std::wstring block;
+    for (const std::wstring& entry : entries)
+        block += entry + L'\0';
+    block += L'\0';
+    return block;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        kTimeoutMs, nullptr);
+    return text;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+std::vector<std::wstring> SessionLogCandidates()
+{
+    std::vector<std::wstring> names;
+    for (const std::wstring& name : testfiles::List(testfiles::TempFolder()))
+        if (name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".txt") == 0)
+            names.push_back(name);
+    return names;
+}
+
+} // namespace
+
+std::vector<HWND> WindowsOf(DWORD processId)
+{
+    struct Search
+    {
+        DWORD processId;
+        std::vector<HWND> found;
+    } search{processId, {}};
+    EnumWindows(
+        [](HWND window, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId)
+                s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring Tarvell::ProgramPath()
+{
+    return FolderOfThisProgram() + L"tarvell.exe";
+}
+
+Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidates())
+{
+    std::wstring path = ProgramPath();
+    std::wstring commandLine = L"\"" + path + L"\"";
+    std::wstring environment = EnvironmentBlock(extra);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
+                        &process_))
+        process_ = {};
+}
+
+Tarvell::~Tarvell()
+{
+    if (process_.hProcess == nullptr)
+        return;
+    if (Running()) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, kTimeoutMs);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool Tarvell::WaitForDialog(DWORD timeoutMs)
+{
+    if (process_.hProcess == nullptr)
+        return false;
+    return WaitUntil(
+               [&] {
+                   for (HWND window : WindowsOf(ProcessId()))
+                       if (ClassOf(window) == L"#32770" && WindowText(window) == kDialogCaption &&
+                           IsWindowVisible(window)) {
+                           dialog_ = window;
+                           return true;
+                       }
+                   return !Running();
+               },
+               timeoutMs) &&
+           dialog_ != nullptr;
+}
+
+std::wstring Tarvell::Text(int id) const
+{
+    return WindowText(Control(id));
+}
+
+void Tarvell::SetText(int id, const std::wstring& text) const
+{
+    SendMessageTimeoutW(Control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_BLOCK, kTimeoutMs, nullptr);
+}
+
+int Tarvell::FocusedId() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(ThreadId(), &info) || info.hwndFocus == nullptr)
+        return 0;
+    return GetDlgCtrlID(info.hwndFocus);
+}
+
+std::vector<std::wstring> Tarvell::ListLines(int id) const
+{
+    std::vector<std::wstring> lines;
+    HWND list = Control(id);
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_BLOCK, kTimeoutMs, &count);
+    for (int i = 0; i < static_cast<int>(count); ++i) {
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_BLOCK, kTimeoutMs, &length);
+        std::wstring line(length + 1, L'\0');
+        SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()), SMTO_BLOCK,
+                            kTimeoutMs, nullptr);
+        line.resize(wcslen(line.c_str()));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int Tarvell::ListCaretIndex(int id) const
+{
+    DWORD_PTR index = 0;
+    SendMessageTimeoutW(Control(id), LB_GETCARETINDEX, 0, 0, SMTO_BLOCK, kTimeoutMs, &index);
+    return static_cast<int>(static_cast<LRESULT>(index));
+}
+
+void Tarvell::Click(int id) const
+{
+    PostMessageW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(id)));
+}
+
+void Tarvell::ClickAndWait(int id) const
+{
+    SendMessageTimeoutW(dialog_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(Control(id)), SMTO_BLOCK, kTimeoutMs, nullptr);
+}
+
+void Tarvell::PressKey(HWND target, WORD key) const
+{
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
+}
+
+void Tarvell::PressEscape() const
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(ThreadId(), &info);
+    PressKey(info.hwndFocus ? info.hwndFocus : dialog_, VK_ESCAPE);
+}
+
+void Tarvell::PressClose() const
+{
+    PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+std::vector<MessageBoxInfo> Tarvell::MessageBoxes() const
+{
+    std::vector<MessageBoxInfo> boxes;
+    for (HWND window : WindowsOf(ProcessId())) {
+        if (window == dialog_ || ClassOf(window) != L"#32770" || !IsWindowVisible(window))
+            continue;
+        MessageBoxInfo box;
+        box.window = window;
+        box.caption = WindowText(window);
+        box.text = WindowText(GetDlgItem(window, 0xFFFF));
+        for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (ClassOf(child) == L"Button" && IsWindowVisible(child))
+                box.buttons.push_back(WindowText(child));
+        boxes.push_back(box);
+    }
+    return boxes;
+}
+
+std::optional<MessageBoxInfo> Tarvell::WaitForMessageBox(DWORD timeoutMs) const
+{
+    std::optional<MessageBoxInfo> found;
+    WaitUntil(
+        [&] {
+            std::vector<MessageBoxInfo> boxes = MessageBoxes();
+            if (!boxes.empty())
+                found = boxes.front();
+            return found.has_value() || !Running();
+        },
+        timeoutMs);
+    return found;
+}
+
+void Tarvell::Dismiss(const MessageBoxInfo& box) const
+{
+    for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"Button" && IsWindowVisible(child)) {
+            PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(child));
+            return;
+        }
+}
+
+std::optional<DWORD> Tarvell::WaitForExit(DWORD timeoutMs)
+{
+    if (process_.hProcess == nullptr ||
+        WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+bool Tarvell::Running() const
+{
+    return process_.hProcess != nullptr &&
+           WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+std::wstring Tarvell::SessionLogPath() const
+{
+    if (!logPath_.empty())
+        return logPath_;
+    std::wstring folder = testfiles::TempFolder();
+    for (const std::wstring& name : SessionLogCandidates()) {
+        if (std::find(tempFilesBefore_.begin(), tempFilesBefore_.end(), name) !=
+            tempFilesBefore_.end())
+            continue;
+        std::string bytes = testfiles::Read(folder + name);
+        if (bytes.rfind("Mirelle Session Started: ", 0) == 0)
+            return logPath_ = folder + name;
+    }
+    return {};
+}
+
+} // namespace driver

@@ -1,0 +1,101 @@
+// Runs the real program under Wine and works its dialog from outside, as a user would:
+// window messages only, every wait with a timeout, nothing left running afterwards.
+#pragma once
+
+#include <windows.h>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace driver {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kTimeoutMs = 10000;
+
+// The exact caption of the main dialog.
+extern const wchar_t kDialogCaption[];
+
+// A top-level message box of the program: caption, text, the texts of its buttons.
+struct MessageBoxInfo
+{
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;
+    std::vector<std::wstring> buttons;
+};
+
+// Polls until the condition holds or the time is up; returns whether it held.
+template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = kTimeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+}
+
+class Tarvell
+{
+public:
+    using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+    // Starts bin/tarvell.exe (beside the test) with extra environment variables.
+    explicit Tarvell(const Environment& extra = {});
+    ~Tarvell();
+    Tarvell(const Tarvell&) = delete;
+    Tarvell& operator=(const Tarvell&) = delete;
+
+    static std::wstring ProgramPath();
+
+    // Waits for the main dialog by its exact caption; false when it never came.
+    bool WaitForDialog(DWORD timeoutMs = kStartTimeoutMs);
+    HWND Dialog() const { return dialog_; }
+    DWORD ProcessId() const { return process_.dwProcessId; }
+    DWORD ThreadId() const { return process_.dwThreadId; }
+
+    HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+    std::wstring Text(int id) const;
+    void SetText(int id, const std::wstring& text) const;
+    bool IsEnabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+    // The control id of the window that has the keyboard focus in the program, or 0.
+    int FocusedId() const;
+    std::vector<std::wstring> ListLines(int id) const;
+    int ListCaretIndex(int id) const;
+
+    // Clicks by posting, so that a modal box opened by the click never blocks the driver.
+    void Click(int id) const;
+    // Clicks and waits until the handler has returned; only for clicks that open no box.
+    void ClickAndWait(int id) const;
+    void PressKey(HWND target, WORD key) const;
+    void PressEscape() const;
+    void PressClose() const;
+
+    // Message boxes of the program other than the main dialog.
+    std::vector<MessageBoxInfo> MessageBoxes() const;
+    std::optional<MessageBoxInfo> WaitForMessageBox(DWORD timeoutMs = kTimeoutMs) const;
+    // Presses the box's only or first button.
+    void Dismiss(const MessageBoxInfo& box) const;
+
+    // The exit code, or nothing when the program is still running after the timeout.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);
+    bool Running() const;
+
+    // The session log this run created in the temporary folder, found by its first line
+    // and remembered from then on; "" while none has been found.
+    std::wstring SessionLogPath() const;
+
+private:
+    PROCESS_INFORMATION process_ = {};
+    HWND dialog_ = nullptr;
+    std::vector<std::wstring> tempFilesBefore_;
+    mutable std::wstring logPath_;
+};
+
+// Top-level windows that belong to a process.
+std::vector<HWND> WindowsOf(DWORD processId);
+
+} // namespace driver
