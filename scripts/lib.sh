@@ -24,7 +24,7 @@ BUILD_PACKAGES=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     mingw-w64-tools googletest
 )
-WINE_PACKAGES=(wine wine64 xvfb xauth)
+WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {
@@ -51,6 +51,9 @@ use_wine_prefix() {
 start_wine() {
     wineserver -p </dev/null >/dev/null 2>&1
     wineboot -i </dev/null >/dev/null 2>&1
+    # Wine draws the windows' frames and captions itself, so screenshots show them even
+    # where no window manager runs.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {
