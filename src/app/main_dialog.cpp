@@ -6,7 +6,7 @@
 
 MainDialog::MainDialog()
     : ErrorReport(static_cast<const DialogBase&>(*this)),
-      Icon(LoadIconW(Module.Instance(), MAKEINTRESOURCEW(IDI_TARVELL)))
+      Icon(LoadIconW(Module.Instance(), MAKEINTRESOURCEW(IDI_TARVELL))), Events(*this)
 {}
 
 MainDialog::~MainDialog()
@@ -29,6 +29,7 @@ bool MainDialog::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     case WM_DESTROY: result = OnDestroy(); return true;
     case WM_COMMAND:
         return RouteCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp), result);
+    case WM_NOTIFY: return RouteNotify(static_cast<int>(wp), reinterpret_cast<NMHDR*>(lp), result);
     }
     return false;
 }
@@ -46,6 +47,13 @@ bool MainDialog::RouteCommand(WORD code, WORD id, HWND control, LRESULT& result)
     return false;
 }
 
+bool MainDialog::RouteNotify(int id, NMHDR* header, LRESULT& result)
+{
+    if (id == IDC_SPEED_ACCURACY && header->code == static_cast<UINT>(NM_CUSTOMDRAW))
+        return result = OnSpeedAccuracyDraw(id, header), true;
+    return false;
+}
+
 LRESULT MainDialog::OnInitDialog()
 {
     HWND window = Window();
@@ -55,6 +63,11 @@ LRESULT MainDialog::OnInitDialog()
     }
     log_.Start();
     CentreWindow(window);
+    // Each step reports its own failure, which has already ended the dialog.
+    if (!ConnectEngine())
+        return 1;
+    if (RegisterDictationTarget())
+        ApplyEngineSettings();
     // Returning true lets the system focus the first tab stop, the Transcription Box.
     return 1;
 }
@@ -73,6 +86,7 @@ LRESULT MainDialog::OnExit(WORD, WORD id, HWND)
 
 void MainDialog::Teardown()
 {
+    ReleaseDictationTarget();
     log_.Discard();
 }
 

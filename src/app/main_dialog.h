@@ -2,9 +2,13 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <wrl/client.h>
 
 #include "app/dialog_base.h"
 #include "app/error_report.h"
+#include "engine/dgn_interfaces.h"
+#include "engine/dict_edit_events.h"
 #include "records/session_log.h"
 
 class MainDialog : public DialogBase, public ErrorReport
@@ -19,12 +23,18 @@ public:
     // Safe to run twice and on a dialog whose window was never created.
     void Teardown();
 
+    // The engine's events, delivered by Events on this thread.
+    void OnRecognitionStarted();
+    void OnResultReady();
+    void OnTranscriptionEnded();
+
 protected:
     bool ProcessWindowMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result,
                               DWORD mapId) override;
 
 private:
     bool RouteCommand(WORD code, WORD id, HWND control, LRESULT& result);
+    bool RouteNotify(int id, NMHDR* header, LRESULT& result);
 
     // Start-up, ending and the busy state.
     LRESULT OnInitDialog();
@@ -32,11 +42,22 @@ private:
     LRESULT OnExit(WORD code, WORD id, HWND control);
     void SetBusy(bool busy);
 
+    // The engine session.
+    bool ConnectEngine();
+    bool RegisterDictationTarget();
+    bool ApplyEngineSettings();
+    void ReleaseDictationTarget();
+    LRESULT OnSpeedAccuracyDraw(int id, NMHDR* header);
+
     // The results list.
     LRESULT OnTop(WORD code, WORD id, HWND control);
     LRESULT OnBottom(WORD code, WORD id, HWND control);
     void ShowLastResultLine();
 
     HICON Icon = nullptr;
+    Microsoft::WRL::ComPtr<IDgnEditDictation> Dictation;
+    DictEditEvents Events;
+    DWORD RecognitionStartTick = 0;
     SessionLog log_;
+    bool speedFailureShown_ = false;
 };

@@ -1,0 +1,35 @@
+#include "app/main_dialog.h"
+
+#include <commctrl.h>
+#include <cwchar>
+
+#include "app/com_owners.h"
+#include "engine/engine_objects.h"
+#include "resources/resource.h"
+
+using Microsoft::WRL::ComPtr;
+
+LRESULT MainDialog::OnSpeedAccuracyDraw(int, NMHDR*)
+{
+    // The box below runs a message loop in which the slider keeps repainting; one box is
+    // enough, and the dialog ends when it closes.
+    if (speedFailureShown_)
+        return 0;
+
+    LONG position =
+        static_cast<LONG>(SendDlgItemMessageW(Window(), IDC_SPEED_ACCURACY, TBM_GETPOS, 0, 0));
+    ComPtr<IDgnEngineControl> engine;
+    HRESULT hr = CreateEngineControl(engine);
+    if (FAILED(hr)) {
+        speedFailureShown_ = true;
+        ReportHResult(L"Couldn't create a DgnEngineControl", hr, true);
+        return 0;
+    }
+    Variant value(position);
+    if (SUCCEEDED(engine->SetParameter(7, value.Get()))) {
+        wchar_t text[64];
+        std::swprintf(text, 64, L"%i", static_cast<int>(position));
+        SetDlgItemTextW(Window(), IDC_CURRENT_SPEED, text);
+    }
+    return 0;
+}
