@@ -40,10 +40,24 @@ bool MainDialog::RouteCommand(WORD code, WORD id, HWND control, LRESULT& result)
         return result = OnExit(code, id, control), true;
     if (id == IDCANCEL)
         return result = OnExit(code, id, control), true;
+    if (id == IDC_BROWSE)
+        return result = OnBrowse(code, id, control), true;
+    if (id == IDC_TRANSCRIBE)
+        return result = OnTranscribe(code, id, control), true;
+    if (id == IDC_STOP)
+        return result = OnStop(code, id, control), true;
+    if (id == IDC_CHECK_SNR)
+        return result = OnCheckSnr(code, id, control), true;
+    if (id == IDC_RESET_ALL)
+        return result = OnResetAll(code, id, control), true;
     if (id == IDC_BOTTOM && code == BN_CLICKED)
         return result = OnBottom(code, id, control), true;
     if (id == IDC_TOP && code == BN_CLICKED)
         return result = OnTop(code, id, control), true;
+    if (id == IDC_SAVE_LOG && code == BN_CLICKED)
+        return result = OnSaveSessionLog(code, id, control), true;
+    if (id == IDC_EXPORT_TEXT && code == BN_CLICKED)
+        return result = OnExportText(code, id, control), true;
     return false;
 }
 
@@ -68,6 +82,8 @@ LRESULT MainDialog::OnInitDialog()
         return 1;
     if (RegisterDictationTarget())
         ApplyEngineSettings();
+    ShowCpuInfo();
+    ShowMemoryInfo();
     // Returning true lets the system focus the first tab stop, the Transcription Box.
     return 1;
 }

@@ -3,12 +3,14 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
 #include <wrl/client.h>
 
 #include "app/dialog_base.h"
 #include "app/error_report.h"
 #include "engine/dgn_interfaces.h"
 #include "engine/dict_edit_events.h"
+#include "measure/session_statistics.h"
 #include "records/session_log.h"
 
 class MainDialog : public DialogBase, public ErrorReport
@@ -49,6 +51,29 @@ private:
     void ReleaseDictationTarget();
     LRESULT OnSpeedAccuracyDraw(int id, NMHDR* header);
 
+    // Measuring.
+    void AnalyzeResult();
+    void WriteReportLine(const std::wstring& line);
+    LRESULT OnResetAll(WORD code, WORD id, HWND control);
+
+    // Audio files.
+    std::wstring AudioPath() const;
+    bool CheckAudioPath(const std::wstring& path);
+    LRESULT OnBrowse(WORD code, WORD id, HWND control);
+    LRESULT OnTranscribe(WORD code, WORD id, HWND control);
+    LRESULT OnStop(WORD code, WORD id, HWND control);
+    LRESULT OnCheckSnr(WORD code, WORD id, HWND control);
+    void ShowSnr(double ratio);
+
+    // Saving the log and exporting the transcript.
+    LRESULT OnSaveSessionLog(WORD code, WORD id, HWND control);
+    LRESULT OnExportText(WORD code, WORD id, HWND control);
+    void ExportTranscript(const std::wstring& target);
+
+    // System information.
+    void ShowCpuInfo();
+    void ShowMemoryInfo();
+
     // The results list.
     LRESULT OnTop(WORD code, WORD id, HWND control);
     LRESULT OnBottom(WORD code, WORD id, HWND control);
@@ -58,6 +83,7 @@ private:
     Microsoft::WRL::ComPtr<IDgnEditDictation> Dictation;
     DictEditEvents Events;
     DWORD RecognitionStartTick = 0;
+    SessionStatistics Statistics;
     SessionLog log_;
     bool speedFailureShown_ = false;
 };

@@ -1,6 +1,7 @@
 // The running totals since start or the last "Reset All", and their ten display texts.
 #pragma once
 
+#include <windows.h>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -19,6 +20,8 @@ struct SessionStatistics
     double WordsPerUtterance = 0.0;
 
     void Reset() { *this = SessionStatistics(); }
+    // Recomputes the derived figures and writes all ten fields of the dialog.
+    void Show(HWND dialog);
 };
 
 // Room of each statistics text, terminator included.
