@@ -38,7 +38,8 @@ struct StampHalves
 };
 
 // A stamp that cannot be had counts as 0.
-StampHalves ReadStamp(HRESULT (IDgnResult::*get)(ResultTime**), IDgnResult* result)
+StampHalves ReadStamp(HRESULT (STDMETHODCALLTYPE IDgnResult::*get)(ResultTime**),
+                      IDgnResult* result)
 {
     StampHalves halves;
     ComPtr<ResultTime> time;
