@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "files.h"
+#include "probe_protocol.h"
 
 namespace driver {
 
@@ -110,6 +111,8 @@ Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidat
 
 Tarvell::~Tarvell()
 {
+    if (probeHook_ != nullptr)
+        UnhookWindowsHookEx(probeHook_);
     if (process_.hProcess == nullptr)
         return;
     if (Running()) {
@@ -124,18 +127,18 @@ bool Tarvell::WaitForDialog(DWORD timeoutMs)
 {
     if (process_.hProcess == nullptr)
         return false;
-    return WaitUntil(
-               [&] {
-                   for (HWND window : WindowsOf(ProcessId()))
-                       if (ClassOf(window) == L"#32770" && WindowText(window) == kDialogCaption &&
-                           IsWindowVisible(window)) {
-                           dialog_ = window;
-                           return true;
-                       }
-                   return !Running();
-               },
-               timeoutMs) &&
-           dialog_ != nullptr;
+    // Ready when it shows, or when a box stops its start-up before it can show.
+    WaitUntil(
+        [&] {
+            for (HWND window : WindowsOf(ProcessId()))
+                if (ClassOf(window) == L"#32770" && WindowText(window) == kDialogCaption)
+                    dialog_ = window;
+            if (dialog_ != nullptr && (IsWindowVisible(dialog_) || !MessageBoxes().empty()))
+                return true;
+            return !Running();
+        },
+        timeoutMs);
+    return dialog_ != nullptr;
 }
 
 std::wstring Tarvell::Text(int id) const
@@ -254,6 +257,50 @@ void Tarvell::Dismiss(const MessageBoxInfo& box) const
                          reinterpret_cast<LPARAM>(child));
             return;
         }
+}
+
+long Tarvell::AskProbe(WPARAM question, HWND window)
+{
+    if (probeHook_ == nullptr) {
+        HMODULE probe = LoadLibraryW((FolderOfThisProgram() + L"tarvell_probe.dll").c_str());
+        FARPROC address = probe ? GetProcAddress(probe, "ProbeHook") : nullptr;
+        auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(address));
+        if (hook == nullptr)
+            return -1;
+        probeHook_ = SetWindowsHookExW(WH_GETMESSAGE, hook, probe, ThreadId());
+        if (probeHook_ == nullptr)
+            return -1;
+    }
+    HANDLE block = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(LONG), probe::kAnswerBlock);
+    HANDLE done = CreateEventW(nullptr, FALSE, FALSE, probe::kAnsweredEvent);
+    long answer = -1;
+    if (block != nullptr && done != nullptr) {
+        ResetEvent(done);
+        PostMessageW(window, RegisterWindowMessageW(probe::kQueryMessage), question,
+                     reinterpret_cast<LPARAM>(window));
+        if (WaitForSingleObject(done, kTimeoutMs) == WAIT_OBJECT_0)
+            if (auto* value = static_cast<LONG*>(MapViewOfFile(block, FILE_MAP_READ, 0, 0, 0))) {
+                answer = *value;
+                UnmapViewOfFile(value);
+            }
+    }
+    if (done != nullptr)
+        CloseHandle(done);
+    if (block != nullptr)
+        CloseHandle(block);
+    return answer;
+}
+
+long Tarvell::MessageBoxIcon(const MessageBoxInfo& box)
+{
+    return AskProbe(probe::kMessageBoxIcon, box.window);
+}
+
+bool Tarvell::SystemCloseGreyed()
+{
+    long state = AskProbe(probe::kSystemCloseState, dialog_);
+    return state != -1 && (state & MF_GRAYED) != 0;
 }
 
 std::optional<DWORD> Tarvell::WaitForExit(DWORD timeoutMs)

@@ -51,7 +51,8 @@ public:
 
     static std::wstring ProgramPath();
 
-    // Waits for the main dialog by its exact caption; false when it never came.
+    // Waits for the main dialog by its exact caption, until it shows or a message box
+    // holds up its start-up; false when it never came.
     bool WaitForDialog(DWORD timeoutMs = kStartTimeoutMs);
     HWND Dialog() const { return dialog_; }
     DWORD ProcessId() const { return process_.dwProcessId; }
@@ -79,6 +80,10 @@ public:
     std::optional<MessageBoxInfo> WaitForMessageBox(DWORD timeoutMs = kTimeoutMs) const;
     // Presses the box's only or first button.
     void Dismiss(const MessageBoxInfo& box) const;
+    // Which icon a box of the program shows (probe::IconKind), or -1 when the probe failed.
+    long MessageBoxIcon(const MessageBoxInfo& box);
+    // Whether the dialog's system menu has its Close item greyed.
+    bool SystemCloseGreyed();
 
     // The exit code, or nothing when the program is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);
@@ -89,7 +94,10 @@ public:
     std::wstring SessionLogPath() const;
 
 private:
+    long AskProbe(WPARAM question, HWND window);
+
     PROCESS_INFORMATION process_ = {};
+    HHOOK probeHook_ = nullptr;
     HWND dialog_ = nullptr;
     std::vector<std::wstring> tempFilesBefore_;
     mutable std::wstring logPath_;
