@@ -25,6 +25,8 @@ BUILD_PACKAGES=(
     mingw-w64-tools googletest
 )
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
+# The demo speaks its own sample.
+DEMO_PACKAGES=(espeak-ng sox)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {
@@ -60,4 +62,9 @@ stop_wine() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k </dev/null >/dev/null 2>&1 || true
     wineserver -w </dev/null >/dev/null 2>&1 || true
+}
+
+# Registers the stand-in engine in the current prefix (it refuses anywhere but in Wine).
+register_standin() {
+    wine regsvr32 /s "$(winepath -w "$ROOT/build/x86_64/bin/tarvell_standin.dll")" </dev/null >/dev/null 2>&1
 }

@@ -12,6 +12,12 @@ const wchar_t kDialogCaption[] =
 
 namespace {
 
+// Controls of the system's file dialogs.
+constexpr int kFileNameBox = 0x47C;
+constexpr int kFileTypeBox = 0x470;
+// The text of a message box.
+constexpr int kMessageText = 0xFFFF;
+
 std::wstring FolderOfThisProgram()
 {
     wchar_t path[MAX_PATH];
@@ -221,12 +227,13 @@ std::vector<MessageBoxInfo> Tarvell::MessageBoxes() const
 {
     std::vector<MessageBoxInfo> boxes;
     for (HWND window : WindowsOf(ProcessId())) {
-        if (window == dialog_ || ClassOf(window) != L"#32770" || !IsWindowVisible(window))
+        if (window == dialog_ || ClassOf(window) != L"#32770" || !IsWindowVisible(window) ||
+            GetDlgItem(window, kMessageText) == nullptr)
             continue;
         MessageBoxInfo box;
         box.window = window;
         box.caption = WindowText(window);
-        box.text = WindowText(GetDlgItem(window, 0xFFFF));
+        box.text = WindowText(GetDlgItem(window, kMessageText));
         for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             if (ClassOf(child) == L"Button" && IsWindowVisible(child))
                 box.buttons.push_back(WindowText(child));
@@ -257,6 +264,70 @@ void Tarvell::Dismiss(const MessageBoxInfo& box) const
                          reinterpret_cast<LPARAM>(child));
             return;
         }
+}
+
+bool Tarvell::Press(const MessageBoxInfo& box, const std::wstring& button) const
+{
+    for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"Button" && IsWindowVisible(child) && WindowText(child) == button) {
+            PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(child));
+            return true;
+        }
+    return false;
+}
+
+std::optional<HWND> Tarvell::WaitForFileDialog(DWORD timeoutMs) const
+{
+    std::optional<HWND> found;
+    WaitUntil(
+        [&] {
+            for (HWND window : WindowsOf(ProcessId()))
+                if (ClassOf(window) == L"#32770" && IsWindowVisible(window) &&
+                    GetDlgItem(window, kFileNameBox) != nullptr)
+                    found = window;
+            return found.has_value() || !Running();
+        },
+        timeoutMs);
+    return found;
+}
+
+std::wstring Tarvell::FileDialogName(HWND fileDialog) const
+{
+    return WindowText(GetDlgItem(fileDialog, kFileNameBox));
+}
+
+void Tarvell::SetFileDialogName(HWND fileDialog, const std::wstring& name) const
+{
+    SendMessageTimeoutW(GetDlgItem(fileDialog, kFileNameBox), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(name.c_str()), SMTO_BLOCK, kTimeoutMs, nullptr);
+}
+
+std::vector<std::wstring> Tarvell::FileDialogFilters(HWND fileDialog) const
+{
+    std::vector<std::wstring> filters;
+    HWND box = GetDlgItem(fileDialog, kFileTypeBox);
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(box, CB_GETCOUNT, 0, 0, SMTO_BLOCK, kTimeoutMs, &count);
+    for (int i = 0; i < static_cast<int>(count); ++i) {
+        wchar_t text[512] = {};
+        SendMessageTimeoutW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                            kTimeoutMs, nullptr);
+        filters.push_back(text);
+    }
+    return filters;
+}
+
+void Tarvell::ConfirmFileDialog(HWND fileDialog) const
+{
+    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+}
+
+void Tarvell::CancelFileDialog(HWND fileDialog) const
+{
+    PostMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDCANCEL)));
 }
 
 long Tarvell::AskProbe(WPARAM question, HWND window)

@@ -80,6 +80,17 @@ public:
     std::optional<MessageBoxInfo> WaitForMessageBox(DWORD timeoutMs = kTimeoutMs) const;
     // Presses the box's only or first button.
     void Dismiss(const MessageBoxInfo& box) const;
+    // Presses the box's button of this text ("&Yes", "OK", ...); false when it has none.
+    bool Press(const MessageBoxInfo& box, const std::wstring& button) const;
+
+    // The system's open-file or save-file dialog while the program shows one.
+    std::optional<HWND> WaitForFileDialog(DWORD timeoutMs = kTimeoutMs) const;
+    std::wstring FileDialogName(HWND fileDialog) const;
+    void SetFileDialogName(HWND fileDialog, const std::wstring& name) const;
+    std::vector<std::wstring> FileDialogFilters(HWND fileDialog) const;
+    void ConfirmFileDialog(HWND fileDialog) const;
+    void CancelFileDialog(HWND fileDialog) const;
+
     // Which icon a box of the program shows (probe::IconKind), or -1 when the probe failed.
     long MessageBoxIcon(const MessageBoxInfo& box);
     // Whether the dialog's system menu has its Close item greyed.

@@ -1,0 +1,91 @@
+#include "engine_session.h"
+
+#include "resources/resource.h"
+
+namespace e2e {
+
+namespace control = standin::control;
+
+Scenario NormalProfile()
+{
+    Scenario scenario;
+    scenario.Speaker(L"Ada Lovelace")
+        .Version(12, 5, 301)
+        .Source(3, L"USB Headset")
+        .Model(L"General Large")
+        .Vocabulary(L"General English")
+        .Parameter(7, "I4", "40");
+    return scenario;
+}
+
+FailureRule Fail(const std::string& operation, HRESULT result, FailWhen when, long n,
+                 const wchar_t* description)
+{
+    FailureRule rule;
+    rule.operation = operation;
+    rule.result = result;
+    rule.when = when;
+    rule.n = n;
+    if (description)
+        rule.description = description;
+    return rule;
+}
+
+Session::Session(const Scenario& scenario) : journal_(folder_ / L"journal.txt")
+{
+    std::wstring scenarioPath = folder_ / L"scenario.txt";
+    scenario.WriteTo(scenarioPath);
+    program_ = std::make_unique<driver::Tarvell>(driver::Tarvell::Environment{
+        {control::kScenarioVariable, scenarioPath}, {control::kJournalVariable, journal_}});
+}
+
+bool Session::Start()
+{
+    return program_->WaitForDialog();
+}
+
+HWND Session::Requests()
+{
+    if (requests_ == nullptr)
+        requests_ = control::FindRequestWindow(program_->ProcessId(), driver::kTimeoutMs);
+    return requests_;
+}
+
+bool Session::Dictate(const Utterance& utterance)
+{
+    return control::Dictate(Requests(), utterance);
+}
+
+bool Session::RaiseEvent(DISPID id)
+{
+    return control::RaiseEvent(Requests(), id);
+}
+
+bool Session::Arm(const FailureRule& rule)
+{
+    return control::Arm(Requests(), rule);
+}
+
+std::vector<JournalEntry> Session::Journal() const
+{
+    return control::ReadJournal(journal_);
+}
+
+std::vector<JournalEntry> Session::Calls(const std::string& operation) const
+{
+    return control::CallsOf(Journal(), operation);
+}
+
+DWORD Session::EndWithExit()
+{
+    std::optional<DWORD> code;
+    driver::WaitUntil([&] {
+        for (const driver::MessageBoxInfo& box : program_->MessageBoxes())
+            program_->Dismiss(box);
+        code = program_->WaitForExit(50);
+        return code.has_value();
+    });
+    return code.value_or(0xFFFFFFFF);
+}
+
+} // namespace e2e

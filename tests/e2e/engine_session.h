@@ -1,0 +1,59 @@
+// One run of the real program against the stand-in engine: a scenario written before the
+// start, the stand-in's journal read afterwards, requests to it while the program runs.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control/standin_control.h"
+#include "files.h"
+#include "tarvell_driver.h"
+
+namespace e2e {
+
+using standin::FailureRule;
+using standin::FailWhen;
+using standin::Utterance;
+using standin::Word;
+using standin::control::JournalEntry;
+using standin::control::Scenario;
+
+// A loaded user with a complete profile.
+Scenario NormalProfile();
+
+FailureRule Fail(const std::string& operation, HRESULT result, FailWhen when = FailWhen::Always,
+                 long n = 0, const wchar_t* description = nullptr);
+
+class Session
+{
+public:
+    explicit Session(const Scenario& scenario = NormalProfile());
+
+    driver::Tarvell& Program() { return *program_; }
+    driver::Tarvell* operator->() { return program_.get(); }
+
+    // Waits for the dialog; when it is up and the dictation object exists, also for the
+    // stand-in's request window.
+    bool Start();
+    HWND Requests();
+
+    bool Dictate(const Utterance& utterance);
+    bool RaiseEvent(DISPID id);
+    bool Arm(const FailureRule& rule);
+
+    std::vector<JournalEntry> Journal() const;
+    std::vector<JournalEntry> Calls(const std::string& operation) const;
+
+    // Dismisses every box as it comes and waits for the program's end; its exit code, or
+    // 0xFFFFFFFF when it did not end.
+    DWORD EndWithExit();
+
+private:
+    testfiles::ScratchFolder folder_;
+    std::wstring journal_;
+    std::unique_ptr<driver::Tarvell> program_;
+    HWND requests_ = nullptr;
+};
+
+} // namespace e2e
