@@ -143,6 +143,8 @@ public:
         pos_ = line_.size();
         return *text;
     }
+    // The rest of the line as written, before any escape is read.
+    std::string Raw() const { return RestOfLine(line_, pos_); }
     std::string Peek()
     {
         size_t pos = pos_;
@@ -226,9 +228,8 @@ Utterance ReadUtterance(const std::vector<std::string>& lines, size_t& index, in
         if (key == "word") {
             Word word;
             word.score = in.Long("score");
-            std::wstring text = in.Text();
-            if (text != L"\\null")
-                word.text = text;
+            if (in.Raw() != "\\null")
+                word.text = in.Text();
             utterance.words.push_back(word);
             continue;
         }

@@ -91,7 +91,7 @@ class DictEdit : public DispatchObject<IDgnEditDictation, ObjectKind::DictEdit>,
                  private RequestListener
 {
 public:
-    DictEdit() : points_(this), window_(this), bornMs_(NowMicroseconds() / 1000) {}
+    DictEdit() : points_(this), window_(this) {}
 
     // IUnknown through the main interface, for both bases.
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
@@ -265,7 +265,8 @@ private:
         actions_.pop_front();
         switch (action.kind) {
         case Action::Dictate: {
-            long long nowMs = NowMicroseconds() / 1000 - bornMs_;
+            // The engine's clock: milliseconds since the system started.
+            long long nowMs = NowMicroseconds() / 1000;
             auto result =
                 std::make_shared<RecognitionResult>(ResolveUtterance(action.utterance, nowMs));
             double ms = action.utterance.processingMs.value_or(CurrentProfile().processingMs);
@@ -349,7 +350,6 @@ private:
 
     EventConnectionPoint points_;
     RequestWindow window_;
-    long long bornMs_;
     HWND target_ = nullptr;
     std::deque<Action> actions_;
     Transcription transcription_;
