@@ -1,0 +1,89 @@
+// The test side of the stand-in engine: scenario files, requests to a running stand-in, its
+// journal, and its type library's registration. Formats are described in standin/README.md.
+#pragma once
+
+#include "core/script.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace standin::control {
+
+// Environment variables that the stand-in reads in the process that loads it (Windows paths).
+inline constexpr wchar_t kScenarioVariable[] = L"TARVELL_STANDIN_SCENARIO";
+inline constexpr wchar_t kJournalVariable[] = L"TARVELL_STANDIN_JOURNAL";
+
+// Lines of the script grammar, for scenario files and requests alike.
+std::string FailLine(const FailureRule& rule);
+std::string DictateLines(const Utterance& utterance);
+std::string TextArgument(const std::wstring& text); // escaped for the end of a line
+
+// A scenario file, built line by line.
+class Scenario
+{
+public:
+    Scenario& Speaker(const std::wstring& name);
+    Scenario& Version(short major, short minor, short build);
+    Scenario& Source(LONG id, const std::wstring& name);
+    Scenario& Model(const std::wstring& name);
+    Scenario& Vocabulary(const std::wstring& name);
+    // type is a VARIANT type name of the grammar ("I4", "I2", "R8", "BSTR", ...).
+    Scenario& Parameter(LONG number, const std::string& type, const std::string& value);
+    Scenario& ProcessingMs(double ms);
+    Scenario& Fail(const FailureRule& rule);
+    Scenario& Line(const std::string& line);
+
+    const std::string& Text() const { return text_; }
+    bool WriteTo(const std::wstring& path) const;
+
+private:
+    std::string text_;
+};
+
+// The request window of the stand-in's dictation object in a process; null after the timeout.
+HWND FindRequestWindow(DWORD processId, DWORD timeoutMs);
+// Sends script text; true when the stand-in took it (it refuses a script with a syntax error).
+bool SendRequest(HWND window, const std::string& script);
+bool Dictate(HWND window, const Utterance& utterance);
+bool RaiseEvent(HWND window, DISPID id);
+bool Arm(HWND window, const FailureRule& rule);
+
+// One journal line: time in microseconds, kind, and the fields after them.
+struct JournalEntry
+{
+    long long micros = 0;
+    std::string kind;
+    std::vector<std::string> fields;
+
+    // For kind "call": operation, arguments, outputs, HRESULT, and "injected" when armed.
+    bool IsCall(const std::string& operation) const;
+    const std::string& Operation() const { return Field(0); }
+    const std::string& Arguments() const { return Field(1); }
+    const std::string& Outputs() const { return Field(2); }
+    HRESULT Result() const;
+    bool Injected() const { return Field(4) == "injected"; }
+    const std::string& Field(size_t index) const;
+};
+
+struct Summary
+{
+    std::string reason; // last-release, request or unload
+    long objects = 0;
+    long bstrs = -1; // -1: not counted
+    std::string alive;
+};
+
+std::vector<JournalEntry> ReadJournal(const std::wstring& path);
+std::vector<JournalEntry> CallsOf(const std::vector<JournalEntry>& journal,
+                                  const std::string& operation);
+// Dispatch ids in the order their Invoke started.
+std::vector<DISPID> EventsRaised(const std::vector<JournalEntry>& journal);
+std::optional<Summary> LastSummary(const std::vector<JournalEntry>& journal);
+
+// Registers or removes only the type library of the stand-in DLL (the classes stay).
+HRESULT SetTypeLibraryRegistered(const std::wstring& dllPath, bool registered);
+
+} // namespace standin::control

@@ -1,0 +1,366 @@
+#include "dict_edit.h"
+
+#include "call.h"
+#include "com_object.h"
+#include "connection_point.h"
+#include "engine_state.h"
+#include "journal.h"
+#include "request_window.h"
+#include "results.h"
+
+#include "core/audio_analysis.h"
+#include "core/spectral_work.h"
+#include "core/text.h"
+#include "core/transcript_plan.h"
+#include "core/wav_reader.h"
+
+#include <cstdio>
+#include <cwctype>
+#include <deque>
+#include <olectl.h>
+#include <map>
+#include <memory>
+
+namespace standin {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+enum Posted : UINT
+{
+    kRunAction = WM_APP + 1,
+    kTranscribeNext,
+    kTranscribeEnd,
+};
+
+struct Action
+{
+    enum Kind
+    {
+        Dictate,
+        RaiseEvent,
+        Report,
+    } kind;
+    Utterance utterance;
+    DISPID id = 0;
+};
+
+struct Transcription
+{
+    bool running = false;
+    WPARAM generation = 0;
+    std::shared_ptr<const Audio> audio;
+    std::vector<PlannedUtterance> plan;
+    size_t next = 0;
+};
+
+std::wstring TranscriptPath(const std::wstring& wav)
+{
+    size_t slash = wav.find_last_of(L"\\/");
+    size_t dot = wav.find_last_of(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        return wav + L".txt";
+    return wav.substr(0, dot) + L".txt";
+}
+
+std::optional<std::wstring> ReadTextFile(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    return FromUtf8(bytes);
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+class DictEdit : public DispatchObject<IDgnEditDictation, ObjectKind::DictEdit>,
+                 public IConnectionPointContainer,
+                 private RequestListener
+{
+public:
+    DictEdit() : points_(this), window_(this) {}
+
+    // IUnknown through the main interface, for both bases.
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        return DispatchObject::QueryInterface(iid, out);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return DispatchObject::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return DispatchObject::Release(); }
+
+    STDMETHODIMP Register(HWND target, VARIANT flags) override
+    {
+        char handle[32];
+        std::snprintf(handle, sizeof handle, "0x%llX",
+                      static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(target)));
+        Call call("IDgnEditDictation.Register", __uuidof(IDgnEditDictation),
+                  Join({handle, VariantText(flags)}));
+        if (call.Injected())
+            return call.Result();
+        if (!IsWindow(target))
+            return call.Finish(E_INVALIDARG, "", L"Not a window");
+        target_ = target;
+        return call.Finish(S_OK);
+    }
+
+    STDMETHODIMP TranscribeFile(BSTR path) override
+    {
+        Call call("IDgnEditDictation.TranscribeFile", __uuidof(IDgnEditDictation), Quoted(path));
+        if (call.Injected())
+            return call.Result();
+        std::wstring name = path ? std::wstring(path, SysStringLen(path)) : L"";
+        for (const auto& rule : CurrentProfile().transcribeFails) {
+            if (rule.path == L"*" || SamePath(rule.path, name))
+                return call.Finish(rule.result, "", L"Refused by the scenario");
+        }
+        if (transcription_.running)
+            return call.Finish(E_UNEXPECTED, "", L"A transcription is already running");
+        if (name.empty())
+            return call.Finish(E_INVALIDARG, "", L"No file named");
+        WavRead read = ReadWav(name);
+        if (!read.audio)
+            return call.Finish(E_INVALIDARG, read.problem, FromUtf8(read.problem));
+
+        auto transcript = ReadTextFile(TranscriptPath(name));
+        auto words = SplitWords(transcript ? *transcript : CurrentProfile().fileWords);
+        transcription_.audio = std::make_shared<const Audio>(std::move(*read.audio));
+        transcription_.plan = PlanTranscription(Analyze(*transcription_.audio), words);
+        transcription_.next = 0;
+        transcription_.running = true;
+        ++transcription_.generation;
+        window_.Post(kTranscribeNext, transcription_.generation);
+        return call.Finish(S_OK, "utterances=" + std::to_string(transcription_.plan.size()));
+    }
+
+    STDMETHODIMP TranscribeStop() override
+    {
+        Call call("IDgnEditDictation.TranscribeStop", __uuidof(IDgnEditDictation));
+        if (call.Injected())
+            return call.Result();
+        if (!transcription_.running)
+            return call.Finish(S_FALSE, "not running");
+        EndTranscription();
+        return call.Finish(
+            S_OK, "dropped=" + std::to_string(transcription_.plan.size() - transcription_.next));
+    }
+
+    STDMETHODIMP get_LastResult(IDgnResult** result) override
+    {
+        Call call("IDgnEditDictation.get_LastResult", __uuidof(IDgnEditDictation));
+        if (result)
+            *result = nullptr;
+        if (call.Injected())
+            return call.Result();
+        if (!result)
+            return call.Finish(E_POINTER);
+        if (!last_)
+            return call.Finish(E_UNEXPECTED, "", L"Nothing has been recognised yet");
+        *result = NewResultObject(last_);
+        return call.Finish(S_OK);
+    }
+
+    STDMETHODIMP SetOption(LONG option, VARIANT value) override
+    {
+        Call call("IDgnEditDictation.SetOption", __uuidof(IDgnEditDictation),
+                  Join({std::to_string(option), VariantText(value)}));
+        if (call.Injected())
+            return call.Result();
+        return call.Finish(S_OK);
+    }
+
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override
+    {
+        if (points)
+            *points = nullptr;
+        return E_NOTIMPL;
+    }
+
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** point) override
+    {
+        wchar_t text[40];
+        StringFromGUID2(iid, text, 40);
+        Call call("IConnectionPointContainer.FindConnectionPoint", IID_IConnectionPointContainer,
+                  ToUtf8(text));
+        if (point)
+            *point = nullptr;
+        if (call.Injected())
+            return call.Result();
+        if (!point)
+            return call.Finish(E_POINTER);
+        if (iid != DIID__DDgnDictEditEvents)
+            return call.Finish(CONNECT_E_NOCONNECTION);
+        *point = &points_;
+        points_.AddRef();
+        return call.Finish(S_OK);
+    }
+
+protected:
+    HRESULT QueryOther(REFIID iid, void** out) override
+    {
+        if (iid == IID_IConnectionPointContainer) {
+            *out = static_cast<IConnectionPointContainer*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+
+private:
+    bool OnRequest(const std::string& text) override
+    {
+        Script script = ParseScript(text);
+        if (script.error) {
+            JournalLine("request-error", {"line " + std::to_string(script.error->line) + ": " +
+                                          script.error->message});
+            return false;
+        }
+        JournalLine("request", {Escape(FromUtf8(text))});
+        for (const Command& command : script.commands) {
+            Action action{Action::Report, {}, 0};
+            if (auto* dictate = std::get_if<cmd::Dictate>(&command)) {
+                action.kind = Action::Dictate;
+                action.utterance = dictate->utterance;
+            } else if (auto* event = std::get_if<cmd::Event>(&command)) {
+                action.kind = Action::RaiseEvent;
+                action.id = event->id;
+            } else if (!std::holds_alternative<cmd::Report>(command)) {
+                ApplySettings(command);
+                continue;
+            }
+            actions_.push_back(action);
+            window_.Post(kRunAction);
+        }
+        return true;
+    }
+
+    void OnPosted(UINT message, WPARAM wParam) override
+    {
+        ComPtr<IDgnEditDictation> keepAlive(this);
+        switch (message) {
+        case kRunAction: RunAction(); break;
+        case kTranscribeNext: TranscribeNext(wParam); break;
+        case kTranscribeEnd: points_.Raise(kDgnEventTranscriptionEnded); break;
+        }
+    }
+
+    void RunAction()
+    {
+        if (actions_.empty())
+            return;
+        Action action = actions_.front();
+        actions_.pop_front();
+        switch (action.kind) {
+        case Action::Dictate: {
+            // The engine's clock: milliseconds since the system started.
+            long long nowMs = NowMicroseconds() / 1000;
+            auto result =
+                std::make_shared<RecognitionResult>(ResolveUtterance(action.utterance, nowMs));
+            double ms = action.utterance.processingMs.value_or(CurrentProfile().processingMs);
+            Recognize(result, ms, nullptr, 0);
+            break;
+        }
+        case Action::RaiseEvent: points_.Raise(action.id); break;
+        case Action::Report: WriteSummary("request"); break;
+        }
+    }
+
+    void TranscribeNext(WPARAM generation)
+    {
+        Transcription& t = transcription_;
+        if (!t.running || generation != t.generation)
+            return;
+        if (t.next >= t.plan.size()) {
+            EndTranscription();
+            return;
+        }
+        const PlannedUtterance& u = t.plan[t.next++];
+        auto result = std::make_shared<RecognitionResult>();
+        result->words = u.words;
+        result->wordCount = static_cast<LONG>(u.words.size());
+        auto start = static_cast<long long>(u.startMs + 0.5);
+        auto end = static_cast<long long>(u.endMs + 0.5);
+        result->startHigh = static_cast<LONG>(start >> 32);
+        result->startLow = static_cast<LONG>(start & 0xFFFFFFFF);
+        result->endHigh = static_cast<LONG>(end >> 32);
+        result->endLow = static_cast<LONG>(end & 0xFFFFFFFF);
+        // The audio stays alive through the events, even if a handler stops the transcription.
+        auto audio = t.audio;
+        size_t rate = audio->sampleRate;
+        size_t first =
+            std::min(audio->samples.size(), static_cast<size_t>(u.startMs * rate / 1000));
+        size_t last = std::min(audio->samples.size(), static_cast<size_t>(u.endMs * rate / 1000));
+        double ms = CurrentProfile().fileRtf * (u.endMs - u.startMs);
+        Recognize(result, ms, audio->samples.data() + first, last - first);
+        if (t.running && generation == t.generation)
+            window_.Post(kTranscribeNext, generation);
+    }
+
+    void EndTranscription()
+    {
+        transcription_.running = false;
+        ++transcription_.generation;
+        window_.Post(kTranscribeEnd);
+    }
+
+    // One utterance: recognition starts, the work is done, the text is typed, the result is ready.
+    void Recognize(std::shared_ptr<const RecognitionResult> result, double processingMs,
+                   const float* samples, size_t count)
+    {
+        points_.Raise(kDgnEventRecognitionStarted);
+        WorkFor(processingMs, samples, count);
+        TypeIntoTarget(*result);
+        last_ = std::move(result);
+        points_.Raise(kDgnEventResultReady);
+    }
+
+    void TypeIntoTarget(const RecognitionResult& result)
+    {
+        std::wstring text;
+        for (const Word& word : result.words) {
+            if (word.text && !word.text->empty())
+                text += (text.empty() ? L"" : L" ") + *word.text;
+        }
+        if (text.empty() || !target_ || !IsWindow(target_))
+            return;
+        int length = GetWindowTextLengthW(target_);
+        if (length > 0) {
+            std::wstring existing(static_cast<size_t>(length) + 1, L'\0');
+            GetWindowTextW(target_, existing.data(), length + 1);
+            if (!iswspace(existing[static_cast<size_t>(length) - 1]))
+                text.insert(text.begin(), L' ');
+        }
+        SendMessageW(target_, EM_SETSEL, length, length);
+        SendMessageW(target_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+        JournalLine("typed", {Quoted(text)});
+    }
+
+    EventConnectionPoint points_;
+    RequestWindow window_;
+    HWND target_ = nullptr;
+    std::deque<Action> actions_;
+    Transcription transcription_;
+    std::shared_ptr<const RecognitionResult> last_;
+};
+
+} // namespace
+
+IDgnEditDictation* NewDictEdit()
+{
+    return new DictEdit();
+}
+
+} // namespace standin

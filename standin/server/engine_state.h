@@ -1,0 +1,49 @@
+// What the engine is, for the whole process: the profile, its settings and the armed failures.
+// A scenario file sets it up; requests change it while the process runs.
+#pragma once
+
+#include "core/script.h"
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Profile
+{
+    std::wstring speaker = L"Demo User";
+    short version[3] = {15, 61, 200};
+    LONG sourceId = 1;
+    std::wstring sourceName = L"USB Headset Microphone";
+    std::wstring model = L"BestMatch V";
+    std::wstring vocabulary = L"General - Large";
+    LONG state = 0;
+    std::map<LONG, ParameterValue> parameters;
+    std::map<LONG, LONG> features;
+    double processingMs = 5;
+    double fileRtf = 0.1;
+    std::wstring fileWords;
+    std::vector<cmd::TranscribeFails> transcribeFails;
+};
+
+struct ArmedFailure
+{
+    FailureRule rule;
+    long calls = 0; // calls of the operation since the rule was armed
+};
+
+// Reloads the scenario named by TARVELL_STANDIN_SCENARIO when its name or content changed.
+void RefreshScenario();
+Profile& CurrentProfile();
+
+// Applies the settings and failures of a script; the rest is for the caller.
+void ApplySettings(const Command& command);
+
+// The failure that this call of the operation is armed with, if any.
+std::optional<FailureRule> TakeFailure(const char* operation);
+
+} // namespace standin
