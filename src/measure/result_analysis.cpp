@@ -52,9 +52,10 @@ StampHalves ReadStamp(HRESULT (STDMETHODCALLTYPE IDgnResult::*get)(ResultTime**)
 }
 
 // An object handed back as null with a success code cannot be used: treat it as a failure.
-HRESULT Usable(HRESULT hr, const void* object)
+// The owner is read here, after the call that filled it has returned.
+template <class T> HRESULT Usable(HRESULT hr, const ComPtr<T>& object)
 {
-    return SUCCEEDED(hr) && object == nullptr ? E_POINTER : hr;
+    return SUCCEEDED(hr) && !object ? E_POINTER : hr;
 }
 
 } // namespace
@@ -70,7 +71,7 @@ void MainDialog::AnalyzeResult()
 
     UtteranceMeasurement measurement;
     ComPtr<IDgnResult> result;
-    HRESULT hr = Usable(Dictation->get_LastResult(result.GetAddressOf()), result.Get());
+    HRESULT hr = Usable(Dictation->get_LastResult(result.GetAddressOf()), result);
     if (FAILED(hr)) {
         ReportHResult(L"IDgnEditDictation::get_LastResult(&pIDgnResult) failed", hr, false);
         return;
@@ -83,20 +84,20 @@ void MainDialog::AnalyzeResult()
     AddTiming(Statistics, measurement.Duration, measurement.Processing);
 
     ComPtr<ResultPhraseList> phrases;
-    hr = Usable(result->GetPhrases(phrases.GetAddressOf()), phrases.Get());
+    hr = Usable(result->GetPhrases(phrases.GetAddressOf()), phrases);
     ComPtr<IDgnResPhrase> best;
     if (SUCCEEDED(hr)) {
         LONG phraseCount = 0;
         phrases->GetCount(&phraseCount);
         measurement.AlternateCount = phraseCount;
-        hr = Usable(phrases->get_Item(0, best.GetAddressOf()), best.Get());
+        hr = Usable(phrases->get_Item(0, best.GetAddressOf()), best);
     }
     if (FAILED(hr)) {
         ReportHResult(L"IDgnEditDictation::get_Item(0, &pIDgnResPhrase) failed", hr, false);
         return;
     }
     ComPtr<IDgnResWords> words;
-    hr = Usable(best->get_Words(words.GetAddressOf()), words.Get());
+    hr = Usable(best->get_Words(words.GetAddressOf()), words);
     if (FAILED(hr)) {
         ReportHResult(L"IDgnEditDictation::get_Words(&pIDgnResWords) failed", hr, false);
         return;
@@ -111,7 +112,7 @@ void MainDialog::AnalyzeResult()
         WriteReportLine(line);
     for (LONG i = 0; i < wordCount; ++i) {
         ComPtr<IDgnResWord> word;
-        hr = Usable(words->get_Item(i, word.GetAddressOf()), word.Get());
+        hr = Usable(words->get_Item(i, word.GetAddressOf()), word);
         if (FAILED(hr)) {
             ReportHResult(L"IDgnEditDictation::get_Item(i, & pIDgnResWord) failed", hr, false);
             return;

@@ -12,7 +12,9 @@ void MainDialog::OnRecognitionStarted()
 }
 
 void MainDialog::OnResultReady()
-{}
+{
+    AnalyzeResult();
+}
 
 void MainDialog::OnTranscriptionEnded()
 {

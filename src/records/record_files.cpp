@@ -85,8 +85,10 @@ void MainDialog::ExportTranscript(const std::wstring& target)
                   done == bytes.size();
         CloseHandle(file);
     }
-    if (!written || !MoveIntoPlace(temporary, target))
-        ReportHResult(L"Couldn't export the text", LastFileError(), false);
-    // Whatever happened, no temporary file stays behind.
+    bool moved = written && MoveIntoPlace(temporary, target);
+    HRESULT failure = moved ? S_OK : LastFileError();
+    // Whatever happened, no temporary file stays behind, also while the report is open.
     DeleteFileW(temporary);
+    if (!moved)
+        ReportHResult(L"Couldn't export the text", failure, false);
 }

@@ -258,12 +258,15 @@ std::optional<MessageBoxInfo> Tarvell::WaitForMessageBox(DWORD timeoutMs) const
 
 void Tarvell::Dismiss(const MessageBoxInfo& box) const
 {
-    for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(box.window, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
         if (ClassOf(child) == L"Button" && IsWindowVisible(child)) {
             PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
                          reinterpret_cast<LPARAM>(child));
-            return;
+            break;
         }
+    // Gone before the caller looks for the next box.
+    WaitUntil([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); });
 }
 
 bool Tarvell::Press(const MessageBoxInfo& box, const std::wstring& button) const

@@ -78,7 +78,7 @@ public:
     // Message boxes of the program other than the main dialog.
     std::vector<MessageBoxInfo> MessageBoxes() const;
     std::optional<MessageBoxInfo> WaitForMessageBox(DWORD timeoutMs = kTimeoutMs) const;
-    // Presses the box's only or first button.
+    // Presses the box's only or first button and waits until the box has gone.
     void Dismiss(const MessageBoxInfo& box) const;
     // Presses the box's button of this text ("&Yes", "OK", ...); false when it has none.
     bool Press(const MessageBoxInfo& box, const std::wstring& button) const;

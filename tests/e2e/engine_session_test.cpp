@@ -2,6 +2,7 @@
 // events, the engine settings, the speed-versus-accuracy slider, and the release at the end.
 #include <gtest/gtest.h>
 
+#include <windows.h>
 #include <commctrl.h>
 
 #include "engine_session.h"

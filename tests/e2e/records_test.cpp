@@ -56,6 +56,22 @@ void SaveAs(Session& session, int button, const std::wstring& target)
     session->ConfirmFileDialog(*dialog);
 }
 
+// The box that follows the system's overwrite question, answered yes, if it asks.
+std::optional<driver::MessageBoxInfo> AfterOverwriteQuestion(Session& session)
+{
+    std::optional<driver::MessageBoxInfo> box = session->WaitForMessageBox();
+    if (!box || box->text.find(L"replace") == std::wstring::npos)
+        return box;
+    if (!session->Press(*box, L"&Yes") && !session->Press(*box, L"Yes"))
+        return std::nullopt;
+    HWND question = box->window;
+    driver::WaitUntil([&] {
+        std::vector<driver::MessageBoxInfo> boxes = session->MessageBoxes();
+        return !boxes.empty() && boxes[0].window != question;
+    });
+    return session->WaitForMessageBox();
+}
+
 std::vector<std::wstring> TempFiles()
 {
     std::vector<std::wstring> names = testfiles::List(testfiles::TempFolder());
@@ -225,7 +241,7 @@ TEST(Records, ATargetThatCannotBeWrittenIsReportedAndNothingIsLost)
     ASSERT_TRUE(session.Start());
     std::wstring temporary = session->SessionLogPath();
     SaveAs(session, IDC_SAVE_LOG, target);
-    std::optional<driver::MessageBoxInfo> box = session->WaitForMessageBox();
+    std::optional<driver::MessageBoxInfo> box = AfterOverwriteQuestion(session);
     ASSERT_TRUE(box);
     EXPECT_EQ(box->caption, L"Error");
     EXPECT_EQ(box->text.rfind(L"Couldn't save the session log (HRESULT 0x800700", 0), 0u)
@@ -241,17 +257,8 @@ TEST(Records, ATargetThatCannotBeWrittenIsReportedAndNothingIsLost)
     session->SetText(IDC_TRANSCRIPTION, L"text to export");
     std::vector<std::wstring> tempBefore = TempFiles();
     SaveAs(session, IDC_EXPORT_TEXT, target);
-    std::optional<driver::MessageBoxInfo> question = session->WaitForMessageBox();
+    std::optional<driver::MessageBoxInfo> question = AfterOverwriteQuestion(session);
     ASSERT_TRUE(question);
-    if (question->text.find(L"Couldn't") == std::wstring::npos) {
-        // The system's overwrite question comes first.
-        ASSERT_TRUE(session->Press(*question, L"&Yes") || session->Press(*question, L"Yes"));
-        ASSERT_TRUE(driver::WaitUntil([&] {
-            std::vector<driver::MessageBoxInfo> boxes = session->MessageBoxes();
-            return !boxes.empty() && boxes[0].window != question->window;
-        }));
-        question = session->WaitForMessageBox();
-    }
     EXPECT_EQ(question->text.rfind(L"Couldn't export the text (HRESULT 0x800700", 0), 0u)
         << testing::PrintToString(question->text);
     session->Dismiss(*question);
