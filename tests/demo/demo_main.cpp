@@ -54,8 +54,7 @@ int wmain(int argc, wchar_t** argv)
     if (!tarvell.WaitForDialog() || !tarvell.MessageBoxes().empty())
         return Fail(L"the dialog did not come up cleanly.");
     Say(L"Tarvell is running against the stand-in engine, version " +
-        tarvell.Text(IDC_ENGINE_VERSION) + L", profile " + tarvell.Text(IDC_PROFILE_SOURCE) +
-        L".");
+        tarvell.Text(IDC_ENGINE_VERSION) + L", profile " + tarvell.Text(IDC_PROFILE_SOURCE) + L".");
 
     tarvell.SetText(IDC_PATH, sample);
     tarvell.Click(IDC_CHECK_SNR);

@@ -258,8 +258,7 @@ std::optional<MessageBoxInfo> Tarvell::WaitForMessageBox(DWORD timeoutMs) const
 
 void Tarvell::Dismiss(const MessageBoxInfo& box) const
 {
-    for (HWND child = GetWindow(box.window, GW_CHILD); child;
-         child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
         if (ClassOf(child) == L"Button" && IsWindowVisible(child)) {
             PostMessageW(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(child), BN_CLICKED),
                          reinterpret_cast<LPARAM>(child));
