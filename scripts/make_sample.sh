@@ -24,6 +24,6 @@ for sentence in "${sentences[@]}"; do
 done
 sox "${parts[@]}" "$work/speech.wav"
 length=$(soxi -D "$work/speech.wav")
-sox -n -r 16000 -c 1 -b 16 "$work/noise.wav" synth "$length" whitenoise vol 0.004
+sox -n -r 16000 -c 1 -b 16 "$work/noise.wav" synth "$length" whitenoise vol 0.03
 sox -m "$work/speech.wav" "$work/noise.wav" "$out/sample.wav"
 printf '%s\n' "${sentences[@]}" > "$out/sample.txt"
