@@ -349,6 +349,14 @@ TEST(DictationTarget, ExitUnadvisesBeforeReleasingAndLeavesNothingAlive)
     ASSERT_NE(unadvise, order.end());
     // Nothing is asked of the engine after the sink is withdrawn.
     EXPECT_EQ(std::count(unadvise + 1, order.end(), std::string("DgnEngineControl.Create")), 0);
+    // The dictation object, the last one alive, goes after the sink was withdrawn.
+    auto unadvised = std::find_if(journal.begin(), journal.end(), [](const JournalEntry& e) {
+        return e.IsCall("IConnectionPoint.Unadvise");
+    });
+    auto released = std::find_if(unadvised, journal.end(), [](const JournalEntry& e) {
+        return e.kind == "summary" && e.Field(0) == "last-release";
+    });
+    EXPECT_NE(released, journal.end());
     std::optional<standin::control::Summary> summary = standin::control::LastSummary(journal);
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->objects, 0) << summary->alive;

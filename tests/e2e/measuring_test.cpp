@@ -237,11 +237,39 @@ TEST(Measuring, ResetAllEmptiesEverythingButKeepsTheStartTick)
     EXPECT_EQ(std::vector<std::string>(logged.end() - 4, logged.end()),
               (std::vector<std::string>{"Reset All pressed.", "", kRule49, ""}));
 
+    // A result without a new start event still measures from the start tick kept across
+    // the reset: at least the time that has passed since that event.
+    Sleep(1500);
+    ASSERT_TRUE(session.RaiseEvent(1));
+    ASSERT_TRUE(ListReaches(session, 11));
+    std::wsmatch rtf;
+    std::wstring first = session->ListLines(IDC_RESULTS)[0];
+    ASSERT_TRUE(std::regex_search(first, rtf, std::wregex(L"^Utterance #: 1      RTF: ([0-9.]+)")))
+        << testing::PrintToString(first);
+    EXPECT_GE(std::stod(rtf[1].str()) * 2000.0, 1500.0);
+
     ASSERT_TRUE(session.Dictate(Scores({60})));
-    ASSERT_TRUE(ListReaches(session, 10));
-    EXPECT_EQ(session->ListLines(IDC_RESULTS)[0].substr(0, 15), L"Utterance #: 1 ");
-    EXPECT_EQ(session->Text(IDC_TOTAL_MINIMUM_SCORE), L"60");
+    ASSERT_TRUE(ListReaches(session, 21));
+    EXPECT_EQ(session->ListLines(IDC_RESULTS)[11].substr(0, 15), L"Utterance #: 2 ");
+    EXPECT_EQ(session->Text(IDC_TOTAL_MINIMUM_SCORE), L"40");
     EXPECT_EQ(session->Text(IDC_TOTAL_MAXIMUM_SCORE), L"60");
+    session->Click(IDOK);
+    EXPECT_EQ(session->WaitForExit(), 0u);
+}
+
+TEST(ResultsList, BottomAndTopMoveTheCaretOverAListOf120Lines)
+{
+    Session session;
+    ASSERT_TRUE(session.Start());
+    std::vector<LONG> scores(111, 50);
+    ASSERT_TRUE(session.Dictate(Scores(scores)));
+    ASSERT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_UTTERANCES) == L"1"; }));
+    ASSERT_EQ(session->ListLines(IDC_RESULTS).size(), 120u);
+    EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 119);
+    session->ClickAndWait(IDC_TOP);
+    EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 0);
+    session->ClickAndWait(IDC_BOTTOM);
+    EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 119);
     session->Click(IDOK);
     EXPECT_EQ(session->WaitForExit(), 0u);
 }

@@ -1,31 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "local_time.h"
 #include "records/log_text.h"
-
-namespace {
-
-SYSTEMTIME At(WORD year, WORD month, WORD weekday, WORD day, WORD h, WORD m, WORD s)
-{
-    SYSTEMTIME t = {};
-    t.wYear = year;
-    t.wMonth = month;
-    t.wDayOfWeek = weekday;
-    t.wDay = day;
-    t.wHour = h;
-    t.wMinute = m;
-    t.wSecond = s;
-    return t;
-}
-
-} // namespace
 
 TEST(LogText, StartLineSpellsWeekdayAndMonthInEnglish)
 {
-    EXPECT_EQ(FormatSessionStartLine(At(2026, 12, 0, 6, 18, 25, 23)),
+    EXPECT_EQ(FormatSessionStartLine(At(2026, 12, 6, 18, 25, 23, 0)),
               L"Mirelle Session Started: Sunday, December 6, 2026 18:25:23");
-    EXPECT_EQ(FormatSessionStartLine(At(2027, 1, 6, 30, 0, 0, 0)),
+    EXPECT_EQ(FormatSessionStartLine(At(2027, 1, 30, 0, 0, 0, 6)),
               L"Mirelle Session Started: Saturday, January 30, 2027 00:00:00");
-    EXPECT_EQ(FormatSessionStartLine(At(2026, 9, 3, 2, 7, 5, 9)),
+    EXPECT_EQ(FormatSessionStartLine(At(2026, 9, 2, 7, 5, 9, 3)),
               L"Mirelle Session Started: Wednesday, September 2, 2026 07:05:09");
 }
 
@@ -55,6 +39,6 @@ TEST(LogText, LogNameReplacesTheLastDotOfTheWholePath)
 
 TEST(LogText, TimeOfDayIsZeroPadded)
 {
-    EXPECT_EQ(FormatTimeOfDay(At(2026, 1, 1, 1, 7, 0, 9)), L"07:00:09");
-    EXPECT_EQ(FormatTimeOfDay(At(2026, 1, 1, 1, 23, 59, 59)), L"23:59:59");
+    EXPECT_EQ(FormatTimeOfDay(At(2026, 1, 1, 7, 0, 9, 1)), L"07:00:09");
+    EXPECT_EQ(FormatTimeOfDay(At(2026, 1, 1, 23, 59, 59, 1)), L"23:59:59");
 }

@@ -2,23 +2,8 @@
 
 #include <vector>
 
+#include "local_time.h"
 #include "records/record_names.h"
-
-namespace {
-
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD h, WORD m, WORD s)
-{
-    SYSTEMTIME t = {};
-    t.wYear = year;
-    t.wMonth = month;
-    t.wDay = day;
-    t.wHour = h;
-    t.wMinute = m;
-    t.wSecond = s;
-    return t;
-}
-
-} // namespace
 
 TEST(RecordNames, SuggestedNamesCarryTheMomentOfThePress)
 {
