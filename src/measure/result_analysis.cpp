@@ -19,13 +19,19 @@ public:
     {
         SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     }
-    ~ListRedrawPause()
-    {
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list_, nullptr, TRUE);
-    }
+    ~ListRedrawPause() { Resume(); }
     ListRedrawPause(const ListRedrawPause&) = delete;
     ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+    // Before a message box, so that the list shows what it holds while the box is open.
+    void Resume()
+    {
+        if (list_ == nullptr)
+            return;
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+        list_ = nullptr;
+    }
 
 private:
     HWND list_;
@@ -114,18 +120,21 @@ void MainDialog::AnalyzeResult()
         ComPtr<IDgnResWord> word;
         hr = Usable(words->get_Item(i, word.GetAddressOf()), word);
         if (FAILED(hr)) {
+            pause.Resume();
             ReportHResult(L"IDgnEditDictation::get_Item(i, & pIDgnResWord) failed", hr, false);
             return;
         }
         LONG score = 0;
         hr = word->get_ConfidenceScore(&score);
         if (FAILED(hr)) {
+            pause.Resume();
             ReportHResult(L"IDgnEditDictation::get_ConfidenceScore(&lConfScore) failed", hr, false);
             return;
         }
         Bstr text;
         hr = word->get_Text(text.Out());
         if (FAILED(hr)) {
+            pause.Resume();
             ReportHResult(L"IDgnEditDictation::get_Text(&szWord) failed", hr, false);
             return;
         }
