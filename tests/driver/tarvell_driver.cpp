@@ -386,6 +386,12 @@ std::optional<DWORD> Tarvell::WaitForExit(DWORD timeoutMs)
     return code;
 }
 
+std::optional<DWORD> Tarvell::Exit()
+{
+    Click(IDOK);
+    return WaitForExit();
+}
+
 bool Tarvell::Running() const
 {
     return process_.hProcess != nullptr &&

@@ -98,6 +98,8 @@ public:
 
     // The exit code, or nothing when the program is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);
+    // Presses "&Exit" and waits for the end; the exit code.
+    std::optional<DWORD> Exit();
     bool Running() const;
 
     // The session log this run created in the temporary folder, found by its first line

@@ -91,8 +91,7 @@ TEST(Audio, BrowseOffersTheFiltersInOrderAndFillsThePath)
     EXPECT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_PATH) == file; }))
         << testing::PrintToString(session->Text(IDC_PATH));
     EXPECT_TRUE(session->MessageBoxes().empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Audio, TranscribingKeepsTheDialogBusyAndMeasuresEveryUtterance)
@@ -134,8 +133,7 @@ TEST(Audio, TranscribingKeepsTheDialogBusyAndMeasuresEveryUtterance)
     std::vector<JournalEntry> options = session.Calls("IDgnEditDictation.SetOption");
     ASSERT_EQ(options.size(), 1u);
     EXPECT_EQ(options[0].Arguments(), "8 I4:1");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Audio, StopEndsTheTranscriptionEarly)
@@ -154,8 +152,7 @@ TEST(Audio, StopEndsTheTranscriptionEarly)
     EXPECT_LT(UtterancesListed(session), 10u);
     EXPECT_EQ(session.Calls("IDgnEditDictation.TranscribeStop").size(), 1u);
     EXPECT_TRUE(session->MessageBoxes().empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Audio, EscapeWhileBusyEndsTheProgramAndReleasesTheEngine)
@@ -206,8 +203,7 @@ TEST(Audio, AnEmptyPathIsRefusedBeforeTheEngineIsAsked)
     EXPECT_TRUE(session.Calls("IDgnEditDictation.TranscribeFile").empty());
     EXPECT_TRUE(session.Calls("IDgnEngineControl.GetWaveFileSNR").empty());
     EXPECT_FALSE(Busy(session));
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Audio, AMissingOrBlankFileGivesTheReportThenTheFormatHint)
@@ -240,8 +236,7 @@ TEST(Audio, AMissingOrBlankFileGivesTheReportThenTheFormatHint)
         if (path[0] == L' ') {
             EXPECT_EQ(calls[0].Arguments(), "\"   \"");
         }
-        session->Click(IDOK);
-        EXPECT_EQ(session->WaitForExit(), 0u);
+        EXPECT_EQ(session->Exit(), 0u);
     }
 }
 
@@ -283,8 +278,7 @@ TEST(Audio, AFailedStopIsReportedAndTheDialogStaysBusy)
     // The file runs to its end.
     ASSERT_TRUE(driver::WaitUntil([&] { return !Busy(session); }, 60000));
     EXPECT_EQ(UtterancesListed(session), 3u);
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Audio, AnOverLongPathIsUsedCutTo259Characters)
@@ -347,8 +341,7 @@ TEST(SignalToNoise, TheEngineValueIsShownWithThreeDecimals)
     session->Dismiss(*box);
     ASSERT_TRUE(driver::WaitUntil([&] { return session->MessageBoxes().empty(); }));
     EXPECT_TRUE(session->Running());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
     std::optional<standin::control::Summary> summary =
         standin::control::LastSummary(session.Journal());
     ASSERT_TRUE(summary);

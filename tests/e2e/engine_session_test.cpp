@@ -97,8 +97,7 @@ TEST(Profile, StartUpShowsVersionUserSourceModelVocabularyAndSpeed)
             .Arguments()
             .substr(session.Calls("IDgnEditDictation.Register").at(0).Arguments().find(' ') + 1),
         "I4:4");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Profile, ModelVocabularyAndSourceAreLeftOutWhereTheEngineGivesNothing)
@@ -140,8 +139,7 @@ TEST(Profile, ModelVocabularyAndSourceAreLeftOutWhereTheEngineGivesNothing)
         EXPECT_TRUE(session->MessageBoxes().empty());
         EXPECT_EQ(session->Text(IDC_MODEL_VOCABULARY), c.modelVocabulary);
         EXPECT_EQ(session->Text(IDC_PROFILE_SOURCE), c.profileSource);
-        session->Click(IDOK);
-        EXPECT_EQ(session->WaitForExit(), 0u);
+        EXPECT_EQ(session->Exit(), 0u);
     }
 }
 
@@ -168,8 +166,7 @@ TEST(Profile, SpeedParameterIsReadAsItsLowSixteenBitsSigned)
         EXPECT_EQ(SliderMessage(session, TBM_GETPOS), c.position);
         EXPECT_TRUE(driver::WaitUntil([&] { return !SpeedWrites(session).empty(); }));
         EXPECT_EQ(SpeedWrites(session).front(), c.firstWrite);
-        session->Click(IDOK);
-        EXPECT_EQ(session->WaitForExit(), 0u);
+        EXPECT_EQ(session->Exit(), 0u);
     }
 }
 
@@ -184,8 +181,7 @@ TEST(Profile, AFailedSpeedReadLeavesTheSliderAtZeroAndTheFirstPaintWritesZero)
     EXPECT_TRUE(driver::WaitUntil([&] { return !SpeedWrites(session).empty(); }));
     EXPECT_EQ(SpeedWrites(session).front(), "I4:0");
     EXPECT_EQ(session->Text(IDC_CURRENT_SPEED), L"0");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Profile, WithoutAUserOnlyTheWarningIsShownAndTheProgramEnds)
@@ -294,8 +290,7 @@ TEST(SpeedAccuracy, MovingTheSliderWritesEachPositionShownAndEndsAtTheLast)
     EXPECT_EQ(writes.back(), "I4:75");
     for (size_t i = before; i < writes.size(); ++i)
         EXPECT_TRUE(writes[i] >= "I4:51" && writes[i] <= "I4:75") << writes[i];
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(SpeedAccuracy, ARefusedWriteLeavesTheCurrentFieldAsItWas)
@@ -313,8 +308,7 @@ TEST(SpeedAccuracy, ARefusedWriteLeavesTheCurrentFieldAsItWas)
     }));
     EXPECT_EQ(session->Text(IDC_CURRENT_SPEED), L"40");
     EXPECT_TRUE(session->MessageBoxes().empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(SpeedAccuracy, EngineGoneDuringPaintsShowsOneBoxHoweverOftenTheSliderRepaints)
@@ -375,6 +369,5 @@ TEST(DictationTarget, EventsOtherThanTheThreeChangeNothing)
     EXPECT_TRUE(session->Text(IDC_REC_START).empty());
     EXPECT_TRUE(session->Text(IDC_UTTERANCES).empty());
     EXPECT_TRUE(session->MessageBoxes().empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }

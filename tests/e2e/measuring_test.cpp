@@ -136,8 +136,7 @@ TEST(Measuring, OneUtteranceGivesItsLinesInTheListAndTheLogAndItsFields)
     EXPECT_TRUE(std::regex_match(session->Text(IDC_STOP_TIME), kTimeOfDay));
     EXPECT_EQ(session->Text(IDC_TRANSCRIPTION), L"alpha bravo charlie delta echo");
     EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 13);
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Measuring, EachFailureOfTheAnalysisKeepsWhatCameBeforeIt)
@@ -189,8 +188,7 @@ TEST(Measuring, EachFailureOfTheAnalysisKeepsWhatCameBeforeIt)
         EXPECT_EQ(session->Text(IDC_TOTAL_DICTATION), c.dictation);
         // One complete average of 70 over two results.
         EXPECT_EQ(session->Text(IDC_TOTAL_AVERAGE_SCORE), L"35");
-        session->Click(IDOK);
-        EXPECT_EQ(session->WaitForExit(), 0u);
+        EXPECT_EQ(session->Exit(), 0u);
     }
 }
 
@@ -213,8 +211,7 @@ TEST(Measuring, TheTotalAverageIsTheMeanOfTheUtterancesIntegerAverages)
     EXPECT_EQ(session->Text(IDC_TOTAL_AVERAGE_SCORE), L"85");
     session->Dismiss(*box);
     EXPECT_EQ(averageAfter(Scores({70, 71, 69}), L"4"), L"60"); // 241 / 4
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Measuring, ResetAllEmptiesEverythingButKeepsTheStartTick)
@@ -253,8 +250,7 @@ TEST(Measuring, ResetAllEmptiesEverythingButKeepsTheStartTick)
     EXPECT_EQ(session->ListLines(IDC_RESULTS)[11].substr(0, 15), L"Utterance #: 2 ");
     EXPECT_EQ(session->Text(IDC_TOTAL_MINIMUM_SCORE), L"40");
     EXPECT_EQ(session->Text(IDC_TOTAL_MAXIMUM_SCORE), L"60");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(ResultsList, BottomAndTopMoveTheCaretOverAListOf120Lines)
@@ -270,8 +266,7 @@ TEST(ResultsList, BottomAndTopMoveTheCaretOverAListOf120Lines)
     EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 0);
     session->ClickAndWait(IDC_BOTTOM);
     EXPECT_EQ(session->ListCaretIndex(IDC_RESULTS), 119);
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Measuring, LongAndForeignWordTexts)
@@ -290,8 +285,7 @@ TEST(Measuring, LongAndForeignWordTexts)
     EXPECT_EQ(logged[3], Narrow(lines[3]));
     EXPECT_EQ(logged[4], "80 : Zo\xeb ?\xf3"
                          "d?");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Measuring, MemoryFieldsAreRefreshedOnEachResultWhileTheProcessorStays)
@@ -311,6 +305,5 @@ TEST(Measuring, MemoryFieldsAreRefreshedOnEachResultWhileTheProcessorStays)
         EXPECT_TRUE(std::regex_match(session->Text(id), std::wregex(L"-?[0-9]+"))) << id;
     EXPECT_EQ(session->Text(IDC_CPU_MODEL), L"kept");
     EXPECT_FALSE(cpu.empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }

@@ -136,8 +136,7 @@ TEST(SaveLog, SuggestsTheTimeOfThePressAndSavesEverythingWithTheMarker)
     session->Click(IDC_RESET_ALL);
     ASSERT_TRUE(driver::WaitUntil([&] { return testfiles::Exists(temporary); }));
     EXPECT_EQ(testfiles::Lines(testfiles::Read(temporary)).front(), "Reset All pressed.");
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
     EXPECT_FALSE(testfiles::Exists(temporary));
     EXPECT_TRUE(testfiles::Exists(saved));
 }
@@ -167,8 +166,7 @@ TEST(SaveLog, CancelChangesNothingAndExportCancelSaysNoFileChosen)
     EXPECT_EQ(box->text, L"No file chosen");
     session->Dismiss(*box);
     EXPECT_TRUE(driver::WaitUntil([&] { return session->FocusedId() == IDC_TRANSCRIPTION; }));
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Export, AnEmptyBoxSaysSoWithoutOpeningTheDialog)
@@ -182,8 +180,7 @@ TEST(Export, AnEmptyBoxSaysSoWithoutOpeningTheDialog)
     EXPECT_FALSE(session->WaitForFileDialog(0));
     session->Dismiss(*box);
     EXPECT_TRUE(driver::WaitUntil([&] { return session->FocusedId() == IDC_TRANSCRIPTION; }));
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Export, WritesTheBoxAsItIsWithCrLfAndNothingAdded)
@@ -225,8 +222,7 @@ TEST(Export, WritesTheBoxAsItIsWithCrLfAndNothingAdded)
     ASSERT_TRUE(session->Press(*question, L"&Yes") || session->Press(*question, L"Yes"));
     ASSERT_TRUE(driver::WaitUntil(
         [&] { return testfiles::Read(target) == "First paragraph.\r\nSecond ?ine caf\xe9."; }));
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Records, ATargetThatCannotBeWrittenIsReportedAndNothingIsLost)
@@ -265,8 +261,7 @@ TEST(Records, ATargetThatCannotBeWrittenIsReportedAndNothingIsLost)
     CloseHandle(held);
     EXPECT_EQ(testfiles::Read(target), "held");
     EXPECT_EQ(TempFiles(), tempBefore);
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 TEST(Records, DuringATranscriptionExportIsOffAndALineThatArrivesWhileSavingIsInTheSave)
@@ -300,6 +295,5 @@ TEST(Records, DuringATranscriptionExportIsOffAndALineThatArrivesWhileSavingIsInT
     size_t marker = content.find("Session saved at: ");
     EXPECT_NE(utterance, std::string::npos);
     EXPECT_LT(utterance, marker);
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }

@@ -70,8 +70,7 @@ TEST(StartUp, EveryControlIsThereAndStopIsTheOnlyDisabledOne)
     EXPECT_EQ(tarvell.FocusedId(), IDC_TRANSCRIPTION);
     EXPECT_TRUE(tarvell.ListLines(IDC_RESULTS).empty());
     EXPECT_TRUE(tarvell.MessageBoxes().empty());
-    tarvell.Click(IDOK);
-    EXPECT_EQ(tarvell.WaitForExit(), 0u);
+    EXPECT_EQ(tarvell.Exit(), 0u);
 }
 
 TEST(StartUp, TheLogHoldsExactlyTheThreeStartLines)
@@ -90,8 +89,7 @@ TEST(StartUp, TheLogHoldsExactlyTheThreeStartLines)
     // The placeholder it was named after is gone.
     std::wstring placeholder = log.substr(0, log.size() - 4) + L".tmp";
     EXPECT_FALSE(testfiles::Exists(placeholder));
-    tarvell.Click(IDOK);
-    EXPECT_EQ(tarvell.WaitForExit(), 0u);
+    EXPECT_EQ(tarvell.Exit(), 0u);
 }
 
 TEST(Ending, ExitEscapeAndCloseEachEndWithCodeZeroAndRemoveTheLog)
@@ -131,8 +129,7 @@ TEST(Ending, EnterInTheTranscriptionBoxInsertsALineBreak)
     EXPECT_TRUE(driver::WaitUntil([&] { return tarvell.Text(IDC_TRANSCRIPTION) == L"a\r\n"; }))
         << "box holds: " << testing::PrintToString(tarvell.Text(IDC_TRANSCRIPTION));
     EXPECT_TRUE(tarvell.Running());
-    tarvell.Click(IDOK);
-    EXPECT_EQ(tarvell.WaitForExit(), 0u);
+    EXPECT_EQ(tarvell.Exit(), 0u);
 }
 
 TEST(SingleInstance, ASecondCopyExitsAtOnceAndALaterOneRuns)
@@ -151,8 +148,7 @@ TEST(SingleInstance, ASecondCopyExitsAtOnceAndALaterOneRuns)
 
     Tarvell third;
     ASSERT_TRUE(third.WaitForDialog());
-    third.Click(IDOK);
-    EXPECT_EQ(third.WaitForExit(), 0u);
+    EXPECT_EQ(third.Exit(), 0u);
 }
 
 TEST(ResultsList, TopAndBottomOnTheEmptyListChangeNothing)
@@ -167,6 +163,5 @@ TEST(ResultsList, TopAndBottomOnTheEmptyListChangeNothing)
     EXPECT_EQ(tarvell.ListCaretIndex(IDC_RESULTS), caret);
     EXPECT_TRUE(tarvell.MessageBoxes().empty());
     EXPECT_TRUE(tarvell.Running());
-    tarvell.Click(IDOK);
-    EXPECT_EQ(tarvell.WaitForExit(), 0u);
+    EXPECT_EQ(tarvell.Exit(), 0u);
 }

@@ -48,6 +48,5 @@ TEST(TypeLibrary, WithoutItDictationIsNotMeasuredAndNothingIsSaid)
     EXPECT_TRUE(session->Text(IDC_UTTERANCES).empty());
     EXPECT_TRUE(session.Calls("IDgnEditDictation.get_LastResult").empty());
     EXPECT_TRUE(session->MessageBoxes().empty());
-    session->Click(IDOK);
-    EXPECT_EQ(session->WaitForExit(), 0u);
+    EXPECT_EQ(session->Exit(), 0u);
 }
