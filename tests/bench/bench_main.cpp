@@ -315,7 +315,7 @@ bool MeasureResults(const std::wstring& out)
         UseStandinFiles(out + L"\\probe-scenario.txt", probeJournal);
         BenchProfile().WriteTo(out + L"\\probe-scenario.txt");
         DeleteFileW(probeJournal.c_str());
-        if (!RunProbe(L"floor 1000"))
+        if (!RunProbe(L"floor 10,1000"))
             return false;
         std::vector<double> floorSpans;
         for (const ResultSpan& span : ResultSpans(probeJournal))
@@ -330,14 +330,27 @@ bool MeasureResults(const std::wstring& out)
         if (!RunProbe(L"lines " + sizes + L" \"" + linesOut + L"\""))
             return false;
         std::vector<double> floorLines = ReadFigures(linesOut);
+        // The same lines with the engine calls each word needs, timed from the journal as
+        // the program is: the stand-in's own cost per call is in both.
+        std::wstring batchText;
+        for (auto [words, count] : batches)
+            batchText += std::to_wstring(words) + L"," + std::to_wstring(count) + L",";
+        DeleteFileW(probeJournal.c_str());
+        if (!RunProbe(L"engine-lines " + batchText))
+            return false;
+        std::map<int, std::vector<double>> engineLines;
+        for (const ResultSpan& span : ResultSpans(probeJournal))
+            engineLines[span.words].push_back(span.invoke / (span.words + 9));
         size_t at = 0;
         for (auto [words, count] : batches) {
-            std::vector<double> floor(floorLines.begin() + long(std::min(at, floorLines.size())),
-                                      floorLines.begin() +
-                                          long(std::min(at + size_t(count), floorLines.size())));
+            std::vector<double> floorBatch(
+                floorLines.begin() + long(std::min(at, floorLines.size())),
+                floorLines.begin() + long(std::min(at + size_t(count), floorLines.size())));
             at += size_t(count);
             AddRow("cost per line, " + std::to_string(words) + " words (us)",
-                   Summarise(perLine[words]), Summarise(floor), 1.5);
+                   Summarise(perLine[words]), Summarise(floorBatch), 1.5, "floor: log and list");
+            AddRow("  same, floor with engine calls", Summarise(perLine[words]),
+                   Summarise(engineLines[words]), 1.5, "floor: log, list, 3 calls a word");
         }
     }
     return true;

@@ -1,6 +1,8 @@
 // Floor probes for scripts/bench: each mode does only the work that the program cannot avoid,
 // timed with the performance counter, so the bench can put the program's figures beside them.
-//   floor COUNT        as a sink of the stand-in, only the work before the processing tick
+//   floor W,N,...      as a sink of the stand-in, only the work before the processing tick,
+//                      for N utterances of W words each
+//   engine-lines W,N,...  as a sink, each word's engine calls and the lines' log and list work
 //   lines SIZES OUT    per batch of lines: open, append, close the log and add to a list box
 //   startup OUT [engine]  an empty dialog, ready at its slider's first paint
 // OUT receives one figure in microseconds per line (startup: the ready stamp); floor's spans
@@ -65,6 +67,9 @@ public:
     FloorSink(IDgnEditDictation* dictation, HWND fields[]) : dictation_(dictation), fields_(fields)
     {}
     int done = 0;
+    // Set for the lines floor: each word's three engine calls, then the log and the list.
+    HWND list = nullptr;
+    std::wstring logPath;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -92,6 +97,11 @@ public:
     {
         if (id != 1)
             return S_OK;
+        if (list) {
+            Lines();
+            ++done;
+            return S_OK;
+        }
         MEMORYSTATUSEX status = {};
         status.dwLength = sizeof status;
         GlobalMemoryStatusEx(&status);
@@ -117,11 +127,54 @@ public:
     }
 
 private:
+    void AppendLine(const wchar_t* text)
+    {
+        HANDLE file =
+            CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::string bytes = "95 : word\r\n";
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+
+    void Lines()
+    {
+        ComPtr<IDgnResult> result;
+        ComPtr<ResultPhraseList> phrases;
+        ComPtr<IDgnResPhrase> best;
+        ComPtr<IDgnResWords> words;
+        dictation_->get_LastResult(result.GetAddressOf());
+        result->GetPhrases(phrases.GetAddressOf());
+        phrases->get_Item(0, best.GetAddressOf());
+        best->get_Words(words.GetAddressOf());
+        LONG count = 0;
+        words->GetCount(&count);
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        for (int line = 0; line < 3; ++line)
+            AppendLine(L"opening line");
+        for (LONG i = 0; i < count; ++i) {
+            ComPtr<IDgnResWord> word;
+            words->get_Item(i, word.GetAddressOf());
+            LONG score = 0;
+            word->get_ConfidenceScore(&score);
+            Bstr text;
+            word->get_Text(text.Out());
+            AppendLine(text.Get());
+        }
+        for (int line = 0; line < 6; ++line)
+            AppendLine(L"closing line");
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
+
     IDgnEditDictation* dictation_;
     HWND* fields_;
 };
 
-int Floor(int count)
+// batches: (words, utterances); lines: the per-line floor with its engine calls.
+int Floor(const std::vector<std::pair<int, int>>& batches, bool lines)
 {
     HWND top = TopWindow(L"floor probe");
     HWND target = Child(top, L"EDIT", ES_MULTILINE, 10, 10, 400, 100);
@@ -144,16 +197,28 @@ int Floor(int count)
         FAILED(container->FindConnectionPoint(DIID__DDgnDictEditEvents, point.GetAddressOf())) ||
         FAILED(point->Advise(&sink, &cookie)))
         return 2;
+    wchar_t folder[MAX_PATH], path[MAX_PATH];
+    if (lines) {
+        sink.list = Child(top, L"LISTBOX", WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 420, 10, 400, 300);
+        GetTempPathW(MAX_PATH, folder);
+        GetTempFileNameW(folder, L"lp", 0, path);
+        sink.logPath = path;
+    }
     HWND requests = standin::control::FindRequestWindow(GetCurrentProcessId(), 5000);
-    standin::Utterance utterance;
-    for (int i = 0; i < 10; ++i)
-        utterance.words.push_back({40 + i * 5, L"word" + std::to_wstring(i)});
-    utterance.processingMs = 1;
+    std::vector<standin::Utterance> utterances;
+    for (auto [words, repeat] : batches) {
+        standin::Utterance utterance;
+        for (int i = 0; i < words; ++i)
+            utterance.words.push_back({40 + (i * 37) % 60, L"word" + std::to_wstring(i % 97)});
+        utterance.processingMs = 1;
+        utterances.insert(utterances.end(), size_t(repeat), utterance);
+    }
+    const int count = int(utterances.size());
     int sent = 0;
     DWORD started = GetTickCount();
-    while (sink.done < count && GetTickCount() - started < 120000) {
+    while (sink.done < count && GetTickCount() - started < 240000) {
         while (sent < count && sent - sink.done < 200) {
-            standin::control::Dictate(requests, utterance);
+            standin::control::Dictate(requests, utterances[size_t(sent)]);
             ++sent;
         }
         MSG msg;
@@ -168,6 +233,8 @@ int Floor(int count)
     container.Reset();
     dictation.Reset();
     DestroyWindow(top);
+    if (lines)
+        DeleteFileW(path);
     return sink.done == count ? 0 : 4;
 }
 
@@ -256,7 +323,7 @@ void EngineStartCalls(HWND dialog, StartupProbe& probe)
     }
 }
 
-INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM, LPARAM lp)
+INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
 {
     auto* probe = reinterpret_cast<StartupProbe*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (msg == WM_INITDIALOG) {
@@ -278,7 +345,8 @@ INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM, LPARAM lp)
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return TRUE;
     }
-    if (msg == WM_COMMAND)
+    // Only the probe's own ending: the edit control's notifications come as commands too.
+    if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL)
         EndDialog(dialog, 0);
     return FALSE;
 }
@@ -326,9 +394,13 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     std::wstring mode = argv[1];
     int code = 1;
-    if (mode == L"floor")
-        code = Floor(_wtoi(argv[2]));
-    else if (mode == L"lines" && argc == 4)
+    if (mode == L"floor" || mode == L"engine-lines") {
+        std::vector<int> sizes = Sizes(argv[2]);
+        std::vector<std::pair<int, int>> batches;
+        for (size_t i = 0; i + 1 < sizes.size(); i += 2)
+            batches.push_back({sizes[i], sizes[i + 1]});
+        code = Floor(batches, mode == L"engine-lines");
+    } else if (mode == L"lines" && argc == 4)
         code = Lines(Sizes(argv[2]), argv[3]);
     else if (mode == L"startup")
         code = Startup(argv[2], argc > 3 && std::wstring(argv[3]) == L"engine");
