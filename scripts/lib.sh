@@ -27,6 +27,8 @@ BUILD_PACKAGES=(
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
 # The demo speaks its own sample.
 DEMO_PACKAGES=(espeak-ng sox)
+# scripts/bench plots the soak.
+BENCH_PACKAGES=(gnuplot-nox)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {

@@ -57,6 +57,8 @@ public:
     HWND Dialog() const { return dialog_; }
     DWORD ProcessId() const { return process_.dwProcessId; }
     DWORD ThreadId() const { return process_.dwThreadId; }
+    // For the process's own counters (memory, handles, window objects); null if it never started.
+    HANDLE Process() const { return process_.hProcess; }
 
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
     std::wstring Text(int id) const;
