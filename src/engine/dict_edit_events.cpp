@@ -1,5 +1,7 @@
 #include "engine/dict_edit_events.h"
 
+#include <algorithm>
+
 #include "app/main_dialog.h"
 #include "engine/dgn_interfaces.h"
 
@@ -81,6 +83,10 @@ HRESULT DictEditEvents::EventTypeInfo(LCID locale, ITypeInfo** info)
 
 bool DictEditEvents::Describes(DISPID id, LCID locale)
 {
+    // Once the library has described an event it is kept, like the library itself: every
+    // event would otherwise walk the descriptions again inside the measured span.
+    if (std::find(described_.begin(), described_.end(), id) != described_.end())
+        return true;
     Microsoft::WRL::ComPtr<ITypeInfo> info;
     if (FAILED(EventTypeInfo(locale, info.GetAddressOf())))
         return false;
@@ -96,6 +102,8 @@ bool DictEditEvents::Describes(DISPID id, LCID locale)
         info->ReleaseFuncDesc(function);
     }
     info->ReleaseTypeAttr(attributes);
+    if (found)
+        described_.push_back(id);
     return found;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oaidl.h>
 #include <wrl/client.h>
+#include <vector>
 
 class MainDialog;
 
@@ -49,4 +50,5 @@ private:
 
     MainDialog& Owner;
     Microsoft::WRL::ComPtr<ITypeInfo> typeInfo_;
+    std::vector<DISPID> described_;
 };
