@@ -96,13 +96,21 @@ bool Decoder::Configure(int accuracy)
         cmd_ln_free_r(config_);
     config_ = config;
     accuracy_ = accuracy;
+    used_ = false;
     return true;
+}
+
+bool Decoder::StartFile()
+{
+    // The front end and the cepstral mean adapt as they hear; a reload forgets it all.
+    return !used_ || ps_reinit(ps_, nullptr) >= 0;
 }
 
 Decoded Decoder::Decode(const std::vector<int16_t>& samples, const std::function<bool()>& stop)
 {
     using Clock = std::chrono::steady_clock;
     auto began = Clock::now();
+    used_ = true;
     Decoded d;
     d.phrases = 1; // the best phrase, even when it is empty
     ps_start_utt(ps_);

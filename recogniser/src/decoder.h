@@ -52,6 +52,10 @@ public:
     bool Configure(int accuracy);
     int Accuracy() const { return accuracy_; }
 
+    // Forgets what earlier files taught the recogniser, so that a file decodes the same
+    // whatever came before it.
+    bool StartFile();
+
     // Decodes one utterance; stop() is asked between chunks and ends the work early.
     Decoded Decode(const std::vector<int16_t>& samples, const std::function<bool()>& stop);
 
@@ -60,6 +64,7 @@ private:
     int accuracy_ = -1;
     cmd_ln_s* config_ = nullptr;
     ps_decoder_s* ps_ = nullptr;
+    bool used_ = false; // something was decoded since the model was loaded
 };
 
 } // namespace recogniser

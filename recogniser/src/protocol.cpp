@@ -67,7 +67,7 @@ bool Conversation::Decode(const std::string& arguments)
         return send_(std::string(file.unreadable ? "ERR unreadable " : "ERR format ") +
                      file.problem);
     }
-    if (!shared_.decoder.Configure(static_cast<int>(accuracy))) {
+    if (!shared_.decoder.Configure(static_cast<int>(accuracy)) || !shared_.decoder.StartFile()) {
         Release();
         return send_("ERR recogniser the model could not be loaded");
     }
