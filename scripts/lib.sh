@@ -29,6 +29,8 @@ WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
 DEMO_PACKAGES=(espeak-ng sox)
 # scripts/bench plots the soak.
 BENCH_PACKAGES=(gnuplot-nox)
+# The recogniser service, a native program built with the host compiler.
+RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {
@@ -69,4 +71,47 @@ stop_wine() {
 # Registers the stand-in engine in the current prefix (it refuses anywhere but in Wine).
 register_standin() {
     wine regsvr32 /s "$(winepath -w "$ROOT/build/x86_64/bin/tarvell_standin.dll")" </dev/null >/dev/null 2>&1
+}
+
+# Builds the recogniser service into build/recogniser (host compiler, not the cross build).
+build_recogniser() {
+    cmake -S "$ROOT/recogniser" -B "$ROOT/build/recogniser" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&
+        ninja -C "$ROOT/build/recogniser" >/dev/null
+}
+
+# Starts the recogniser service with its files in DIR and waits until its model is loaded.
+# The kernel picks a free loopback port, so runs side by side never collide; it is written to
+# DIR/port and set as RECOGNISER_PORT, the process id as RECOGNISER_PID and in DIR/pid.
+start_recogniser() {
+    local dir=$1
+    mkdir -p "$dir"
+    rm -f "$dir/port" "$dir/pid"
+    "$ROOT/build/recogniser/tarvell_recogniser" --serve --port-file "$dir/port" \
+        --log "$dir/service.log" </dev/null >"$dir/stdout.log" 2>"$dir/stderr.log" &
+    RECOGNISER_PID=$!
+    echo "$RECOGNISER_PID" >"$dir/pid"
+    local tries
+    for tries in $(seq 600); do
+        [ -s "$dir/port" ] && break
+        kill -0 "$RECOGNISER_PID" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    if [ ! -s "$dir/port" ]; then
+        stop_recogniser "$dir"
+        return 1
+    fi
+    RECOGNISER_PORT=$(cat "$dir/port")
+}
+
+# Stops the service that start_recogniser started with this DIR.
+stop_recogniser() {
+    local dir=$1 pid
+    [ -s "$dir/pid" ] || return 0
+    pid=$(cat "$dir/pid")
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    rm -f "$dir/pid" "$dir/port"
 }

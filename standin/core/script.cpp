@@ -326,6 +326,23 @@ Command ReadCommand(const std::string& key, LineReader& in)
     }
     if (key == "fail")
         return cmd::Fail{ReadFailure(in)};
+    if (key == "recogniser") {
+        if (in.Peek() == "off") {
+            in.Token("off");
+            in.End();
+            return cmd::Recogniser{0};
+        }
+        auto port = static_cast<LONG>(in.Integer("port", 1, 65535));
+        in.End();
+        return cmd::Recogniser{port};
+    }
+    if (key == "recogniser-timeout-ms") {
+        double ms = in.Real("milliseconds");
+        in.End();
+        if (ms <= 0 || ms > 3600000)
+            throw Failure{"recogniser-timeout-ms out of range"};
+        return cmd::RecogniserTimeoutMs{ms};
+    }
     if (key == "clear-failures") {
         in.End();
         return cmd::ClearFailures{};

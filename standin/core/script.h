@@ -111,6 +111,14 @@ struct Fail
 {
     FailureRule rule;
 };
+struct Recogniser
+{
+    LONG port; // 0: files are transcribed from their transcripts
+};
+struct RecogniserTimeoutMs
+{
+    double ms;
+};
 struct ClearFailures
 {
 };
@@ -127,10 +135,11 @@ struct Report
 };
 } // namespace cmd
 
-using Command = std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
-                             cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs,
-                             cmd::FileRtf, cmd::FileWords, cmd::TranscribeFails, cmd::Fail,
-                             cmd::ClearFailures, cmd::Dictate, cmd::Event, cmd::Report>;
+using Command =
+    std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
+                 cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs, cmd::FileRtf,
+                 cmd::FileWords, cmd::TranscribeFails, cmd::Fail, cmd::ClearFailures, cmd::Dictate,
+                 cmd::Event, cmd::Report, cmd::Recogniser, cmd::RecogniserTimeoutMs>;
 
 struct ParseError
 {

@@ -5,6 +5,7 @@
 #include "connection_point.h"
 #include "engine_state.h"
 #include "journal.h"
+#include "recogniser_link.h"
 #include "request_window.h"
 #include "results.h"
 
@@ -31,6 +32,8 @@ enum Posted : UINT
     kRunAction = WM_APP + 1,
     kTranscribeNext,
     kTranscribeEnd,
+    kRecogniserStart,
+    kRecogniserReply,
 };
 
 struct Action
@@ -52,6 +55,10 @@ struct Transcription
     std::shared_ptr<const Audio> audio;
     std::vector<PlannedUtterance> plan;
     size_t next = 0;
+    // Recogniser mode: the service decodes, next counts the utterances delivered.
+    std::unique_ptr<RecogniserLink> link;
+
+    size_t Remaining() const { return (link ? link->Utterances() : plan.size()) - next; }
 };
 
 std::wstring TranscriptPath(const std::wstring& wav)
@@ -134,6 +141,9 @@ public:
         if (!read.audio)
             return call.Finish(E_INVALIDARG, read.problem, FromUtf8(read.problem));
 
+        if (LONG port = RecogniserPort())
+            return StartRecogniser(call, name, port);
+
         auto transcript = ReadTextFile(TranscriptPath(name));
         auto words = SplitWords(transcript ? *transcript : CurrentProfile().fileWords);
         transcription_.audio = std::make_shared<const Audio>(std::move(*read.audio));
@@ -152,9 +162,9 @@ public:
             return call.Result();
         if (!transcription_.running)
             return call.Finish(S_FALSE, "not running");
+        size_t dropped = transcription_.Remaining();
         EndTranscription();
-        return call.Finish(
-            S_OK, "dropped=" + std::to_string(transcription_.plan.size() - transcription_.next));
+        return call.Finish(S_OK, "dropped=" + std::to_string(dropped));
     }
 
     STDMETHODIMP get_LastResult(IDgnResult** result) override
@@ -254,6 +264,11 @@ private:
         case kRunAction: RunAction(); break;
         case kTranscribeNext: TranscribeNext(wParam); break;
         case kTranscribeEnd: points_.Raise(kDgnEventTranscriptionEnded); break;
+        case kRecogniserStart:
+            if (transcription_.running && wParam == transcription_.generation)
+                RecogniseNext();
+            break;
+        case kRecogniserReply: RecogniserReplied(wParam); break;
         }
     }
 
@@ -309,8 +324,71 @@ private:
             window_.Post(kTranscribeNext, generation);
     }
 
+    HRESULT StartRecogniser(Call& call, const std::wstring& name, LONG port)
+    {
+        HRESULT failure = E_FAIL;
+        std::string problem;
+        int accuracy = RecogniserAccuracy();
+        auto link = RecogniserLink::Open(port, CurrentProfile().recogniserTimeoutMs, accuracy,
+                                         UnixPath(name), failure, problem);
+        if (!link) {
+            JournalLine("recogniser", {"refused", problem});
+            return call.Finish(failure, problem, FromUtf8(problem));
+        }
+        size_t count = link->Utterances();
+        JournalLine("recogniser",
+                    {"port=" + std::to_string(port), "accuracy=" + std::to_string(accuracy),
+                     "utterances=" + std::to_string(count)});
+        Transcription& t = transcription_;
+        t.audio.reset();
+        t.plan.clear();
+        t.next = 0;
+        t.link = std::move(link);
+        t.running = true;
+        ++t.generation;
+        window_.Post(count ? kRecogniserStart : kTranscribeNext, t.generation);
+        return call.Finish(S_OK, "utterances=" + std::to_string(count));
+    }
+
+    // Recognition starts when the service is asked, so the program times the service's work.
+    void RecogniseNext()
+    {
+        WPARAM generation = transcription_.generation;
+        points_.Raise(kDgnEventRecognitionStarted);
+        if (!transcription_.running || generation != transcription_.generation)
+            return;
+        transcription_.link->RequestNext(
+            [this, generation] { window_.Post(kRecogniserReply, generation); });
+    }
+
+    void RecogniserReplied(WPARAM generation)
+    {
+        Transcription& t = transcription_;
+        if (!t.running || generation != t.generation)
+            return;
+        auto reply = t.link->TakeReply();
+        if (!reply)
+            return;
+        if (!reply->result) {
+            JournalLine("recogniser", {"ended", reply->problem});
+            EndTranscription();
+            return;
+        }
+        ++t.next;
+        TypeIntoTarget(*reply->result);
+        last_ = std::move(reply->result);
+        points_.Raise(kDgnEventResultReady);
+        if (!t.running || generation != t.generation)
+            return;
+        if (t.next < t.link->Utterances())
+            RecogniseNext();
+        else
+            EndTranscription();
+    }
+
     void EndTranscription()
     {
+        transcription_.link.reset();
         transcription_.running = false;
         ++transcription_.generation;
         window_.Post(kTranscribeEnd);

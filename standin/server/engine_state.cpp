@@ -155,6 +155,10 @@ void ApplySettings(const Command& command)
                 p.fileWords = c.text;
             } else if constexpr (std::is_same_v<T, cmd::TranscribeFails>) {
                 p.transcribeFails.push_back(c);
+            } else if constexpr (std::is_same_v<T, cmd::Recogniser>) {
+                p.recogniserPort = c.port;
+            } else if constexpr (std::is_same_v<T, cmd::RecogniserTimeoutMs>) {
+                p.recogniserTimeoutMs = c.ms;
             } else if constexpr (std::is_same_v<T, cmd::Fail>) {
                 State().failures.push_back(ArmedFailure{c.rule, 0});
             } else if constexpr (std::is_same_v<T, cmd::ClearFailures>) {

@@ -28,6 +28,9 @@ struct Profile
     double fileRtf = 0.1;
     std::wstring fileWords;
     std::vector<cmd::TranscribeFails> transcribeFails;
+    // The recogniser service's loopback port; none: TARVELL_STANDIN_RECOGNISER decides.
+    std::optional<LONG> recogniserPort;
+    double recogniserTimeoutMs = 30000;
 };
 
 struct ArmedFailure
