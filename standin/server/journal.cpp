@@ -33,20 +33,31 @@ void JournalLine(const std::string& kind, const std::vector<std::string>& fields
     for (const std::string& field : fields)
         line += "\t" + field;
     line += "\r\n";
-    // Another process may hold the file for reading; a few tries let the line through.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        HANDLE file =
-            CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+    // One handle stays open for the path: opening the file for every line cost more than
+    // the engine calls being journalled. Each line still goes to the file in one write, so
+    // the journal is whole whenever the process ends.
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static std::wstring openPath;
+    static HANDLE file = INVALID_HANDLE_VALUE;
+    AcquireSRWLockExclusive(&lock);
+    if (path != openPath || file == INVALID_HANDLE_VALUE) {
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        openPath = path;
+        // Another process may hold the file for reading; a few tries let the line through.
+        for (int attempt = 0; attempt < 50; ++attempt) {
+            file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE)
+                break;
             Sleep(2);
-            continue;
         }
-        DWORD written = 0;
-        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        CloseHandle(file);
-        return;
     }
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE)
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ReleaseSRWLockExclusive(&lock);
 }
 
 std::string Quoted(const std::optional<std::wstring>& text)

@@ -1,5 +1,5 @@
-// The journal that tests read: one line per call, event and notable happening, each opened,
-// appended and closed on its own, so that the file is whole even if the process is killed.
+// The journal that tests read: one line per call, event and notable happening, each written
+// whole in one write, so that the file is whole even if the process is killed.
 // Without TARVELL_STANDIN_JOURNAL in the environment nothing is written.
 #pragma once
 
