@@ -30,6 +30,7 @@ bool MainDialog::ProcessWindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp, LRES
     case WM_COMMAND:
         return RouteCommand(HIWORD(wp), LOWORD(wp), reinterpret_cast<HWND>(lp), result);
     case WM_NOTIFY: return RouteNotify(static_cast<int>(wp), reinterpret_cast<NMHDR*>(lp), result);
+    case ResultsRedraw::kReleaseMessage: resultsRedraw_.Release(); return result = 0, true;
     }
     return false;
 }

@@ -10,6 +10,7 @@
 #include "app/error_report.h"
 #include "engine/dgn_interfaces.h"
 #include "engine/dict_edit_events.h"
+#include "measure/results_redraw.h"
 #include "measure/session_statistics.h"
 #include "records/session_log.h"
 
@@ -84,6 +85,7 @@ private:
     DictEditEvents Events;
     DWORD RecognitionStartTick = 0;
     SessionStatistics Statistics;
+    ResultsRedraw resultsRedraw_;
     SessionLog log_;
     bool speedFailureShown_ = false;
 };

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "app/com_owners.h"
+#include "app/control_text.h"
 #include "engine/engine_objects.h"
 #include "resources/resource.h"
 
@@ -29,7 +30,7 @@ LRESULT MainDialog::OnSpeedAccuracyDraw(int, NMHDR*)
     if (SUCCEEDED(engine->SetParameter(7, value.Get()))) {
         wchar_t text[64];
         std::swprintf(text, 64, L"%i", static_cast<int>(position));
-        SetDlgItemTextW(Window(), IDC_CURRENT_SPEED, text);
+        ShowControlText(Window(), IDC_CURRENT_SPEED, text);
     }
     return 0;
 }

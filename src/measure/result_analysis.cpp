@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include "app/com_owners.h"
+#include "app/control_text.h"
 #include "measure/report_lines.h"
 #include "measure/utterance_measurement.h"
 #include "records/log_text.h"
@@ -9,33 +10,6 @@
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-// Suspends the results list's painting while one result's lines go in and repaints it once
-// at the end: a visible list repaints on every added line otherwise.
-class ListRedrawPause
-{
-public:
-    explicit ListRedrawPause(HWND list) : list_(list)
-    {
-        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-    }
-    ~ListRedrawPause() { Resume(); }
-    ListRedrawPause(const ListRedrawPause&) = delete;
-    ListRedrawPause& operator=(const ListRedrawPause&) = delete;
-
-    // Before a message box, so that the list shows what it holds while the box is open.
-    void Resume()
-    {
-        if (list_ == nullptr)
-            return;
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
-        list_ = nullptr;
-    }
-
-private:
-    HWND list_;
-};
 
 struct StampHalves
 {
@@ -71,7 +45,7 @@ void MainDialog::AnalyzeResult()
     ShowMemoryInfo();
     SYSTEMTIME now;
     GetLocalTime(&now);
-    SetDlgItemTextW(Window(), IDC_STOP_TIME, FormatTimeOfDay(now).c_str());
+    ShowControlText(Window(), IDC_STOP_TIME, FormatTimeOfDay(now));
     // Every result event counts, whether or not its analysis succeeds.
     CountUtterance(Statistics);
 
@@ -113,28 +87,28 @@ void MainDialog::AnalyzeResult()
     measurement.WordCount = wordCount;
     AddWords(Statistics, wordCount);
 
-    ListRedrawPause pause(Item(IDC_RESULTS));
+    resultsRedraw_.Hold(Window(), Item(IDC_RESULTS));
     for (const std::wstring& line : OpeningLines(Statistics.UtteranceCount, measurement))
         WriteReportLine(line);
     for (LONG i = 0; i < wordCount; ++i) {
         ComPtr<IDgnResWord> word;
         hr = Usable(words->get_Item(i, word.GetAddressOf()), word);
         if (FAILED(hr)) {
-            pause.Resume();
+            resultsRedraw_.Release();
             ReportHResult(L"IDgnEditDictation::get_Item(i, & pIDgnResWord) failed", hr, false);
             return;
         }
         LONG score = 0;
         hr = word->get_ConfidenceScore(&score);
         if (FAILED(hr)) {
-            pause.Resume();
+            resultsRedraw_.Release();
             ReportHResult(L"IDgnEditDictation::get_ConfidenceScore(&lConfScore) failed", hr, false);
             return;
         }
         Bstr text;
         hr = word->get_Text(text.Out());
         if (FAILED(hr)) {
-            pause.Resume();
+            resultsRedraw_.Release();
             ReportHResult(L"IDgnEditDictation::get_Text(&szWord) failed", hr, false);
             return;
         }

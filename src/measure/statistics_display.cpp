@@ -1,7 +1,9 @@
 #include "measure/session_statistics.h"
 
+#include "app/control_text.h"
+
 void SessionStatistics::Show(HWND dialog)
 {
     for (const auto& [id, text] : StatisticsTexts(*this))
-        SetDlgItemTextW(dialog, id, text.c_str());
+        ShowControlText(dialog, id, text);
 }

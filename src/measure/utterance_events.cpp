@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include "app/control_text.h"
 #include "records/log_text.h"
 #include "resources/resource.h"
 
@@ -7,7 +8,7 @@ void MainDialog::OnRecognitionStarted()
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    SetDlgItemTextW(Window(), IDC_REC_START, FormatTimeOfDay(now).c_str());
+    ShowControlText(Window(), IDC_REC_START, FormatTimeOfDay(now));
     RecognitionStartTick = GetTickCount();
 }
 

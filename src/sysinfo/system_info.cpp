@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include "app/control_text.h"
 #include "resources/resource.h"
 #include "sysinfo/cpu_brand.h"
 #include "sysinfo/cpuid_query.h"
@@ -23,5 +24,5 @@ void MainDialog::ShowMemoryInfo()
     status.dwLength = sizeof status;
     GlobalMemoryStatusEx(&status);
     for (const auto& [id, text] : MemoryFigureTexts(status))
-        SetDlgItemTextW(Window(), id, text.c_str());
+        ShowControlText(Window(), id, text);
 }

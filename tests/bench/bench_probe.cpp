@@ -45,10 +45,26 @@ HWND TopWindow(const wchar_t* caption)
     return window;
 }
 
+// The program's dialog font: text updates measure and draw in it, so the floor does too.
+HFONT DialogFont()
+{
+    static HFONT font = [] {
+        HDC screen = GetDC(nullptr);
+        int height = -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72);
+        ReleaseDC(nullptr, screen);
+        return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, L"Microsoft Sans Serif");
+    }();
+    return font;
+}
+
 HWND Child(HWND parent, const wchar_t* cls, DWORD style, int x, int y, int w, int h)
 {
-    return CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                           parent, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y,
+                                 w, h, parent, nullptr, nullptr, nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
+    return child;
 }
 
 void WriteFigures(const wchar_t* path, const std::vector<double>& figures)
