@@ -4,7 +4,8 @@
 //                      for N utterances of W words each
 //   engine-lines W,N,...  as a sink, each word's engine calls and the lines' log and list work
 //   lines SIZES OUT    per batch of lines: open, append, close the log and add to a list box
-//   startup OUT [engine]  an empty dialog, ready at its slider's first paint
+//   startup OUT [engine] [bare]  the program's dialog doing nothing (bare: a dialog with only
+//                      a box and the slider), ready at its slider's first paint
 // OUT receives one figure in microseconds per line (startup: the ready stamp); floor's spans
 // are read from the stand-in's journal.
 #include <windows.h>
@@ -297,6 +298,7 @@ struct StartupProbe
 {
     const wchar_t* out;
     bool engine;
+    bool bare;
     bool ready = false;
     ComPtr<IDgnEditDictation> dictation; // lives as long as the dialog, as in the program
 };
@@ -345,10 +347,12 @@ INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrW(dialog, DWLP_USER, lp);
         probe = reinterpret_cast<StartupProbe*>(lp);
-        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 10, 200, 60,
-                        dialog, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
-        CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, 10, 80, 200,
-                        30, dialog, reinterpret_cast<HMENU>(1017), nullptr, nullptr);
+        if (probe->bare) {
+            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 10, 200,
+                            60, dialog, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+            CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, 10,
+                            80, 200, 30, dialog, reinterpret_cast<HMENU>(1017), nullptr, nullptr);
+        }
         if (probe->engine)
             EngineStartCalls(dialog, *probe);
         return TRUE;
@@ -367,24 +371,40 @@ INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
     return FALSE;
 }
 
-int Startup(const wchar_t* out, bool engine)
+// The program's own dialog, read from its file and shown with the same manifest, doing none of
+// the program's work: what showing that dialog costs under Wine. With bare, a dialog holding
+// only the target box and the slider instead.
+int Startup(const wchar_t* out, bool engine, bool bare)
 {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    // A bare template: caption, size, no controls; they are added at initialisation.
-    struct
-    {
-        DLGTEMPLATE head;
-        WORD menu, cls;
-        wchar_t title[14];
-    } dialogTemplate = {
-        {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_CENTER, 0, 0, 0, 0, 300, 200},
-        0,
-        0,
-        L"startup probe"};
-    StartupProbe probe{out, engine, false, {}};
-    DialogBoxIndirectParamW(nullptr, &dialogTemplate.head, nullptr, StartupProc,
-                            reinterpret_cast<LPARAM>(&probe));
+    StartupProbe probe{out, engine, bare, false, {}};
+    if (bare) {
+        // A bare template: caption, size, no controls; they are added at initialisation.
+        struct
+        {
+            DLGTEMPLATE head;
+            WORD menu, cls;
+            wchar_t title[14];
+        } dialogTemplate = {
+            {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_CENTER, 0, 0, 0, 0, 300, 200},
+            0,
+            0,
+            L"startup probe"};
+        DialogBoxIndirectParamW(nullptr, &dialogTemplate.head, nullptr, StartupProc,
+                                reinterpret_cast<LPARAM>(&probe));
+    } else {
+        wchar_t path[MAX_PATH];
+        DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring program(path, length);
+        program = program.substr(0, program.find_last_of(L'\\') + 1) + L"tarvell.exe";
+        HMODULE image = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (image == nullptr)
+            return 3;
+        DialogBoxParamW(image, MAKEINTRESOURCEW(101), nullptr, StartupProc,
+                        reinterpret_cast<LPARAM>(&probe));
+        FreeLibrary(image);
+    }
     probe.dictation.Reset();
     return probe.ready ? 0 : 3;
 }
@@ -418,8 +438,15 @@ int wmain(int argc, wchar_t** argv)
         code = Floor(batches, mode == L"engine-lines");
     } else if (mode == L"lines" && argc == 4)
         code = Lines(Sizes(argv[2]), argv[3]);
-    else if (mode == L"startup")
-        code = Startup(argv[2], argc > 3 && std::wstring(argv[3]) == L"engine");
+    else if (mode == L"startup") {
+        auto given = [&](const wchar_t* flag) {
+            for (int i = 3; i < argc; ++i)
+                if (std::wstring(argv[i]) == flag)
+                    return true;
+            return false;
+        };
+        code = Startup(argv[2], given(L"engine"), given(L"bare"));
+    }
     CoUninitialize();
     return code;
 }
