@@ -1,7 +1,5 @@
 #include "wav_reader.h"
 
-#include <windows.h>
-
 #include <cstdint>
 #include <cstring>
 
@@ -10,8 +8,6 @@ namespace {
 
 constexpr uint16_t kFormatPcm = 1;
 constexpr uint16_t kFormatExtensible = 0xFFFE;
-// Larger files are refused rather than read into memory whole.
-constexpr LONGLONG kMaxFileBytes = 512LL * 1024 * 1024;
 
 uint32_t U32(const std::string& b, size_t at)
 {
@@ -27,19 +23,19 @@ uint16_t U16(const std::string& b, size_t at)
     return v;
 }
 
-WavRead Problem(const char* text)
+} // namespace
+
+WavRead WavProblem(const char* text)
 {
     WavRead read;
     read.problem = text;
     return read;
 }
 
-} // namespace
-
 WavRead ParseWav(const std::string& bytes)
 {
     if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0)
-        return Problem("not a RIFF WAVE file");
+        return WavProblem("not a RIFF WAVE file");
     Audio audio;
     bool haveFormat = false;
     size_t at = 12;
@@ -48,10 +44,10 @@ WavRead ParseWav(const std::string& bytes)
         uint64_t size = U32(bytes, at + 4);
         size_t body = at + 8;
         if (body + size > bytes.size())
-            return Problem(id == "data" ? "data chunk truncated" : "chunk truncated");
+            return WavProblem(id == "data" ? "data chunk truncated" : "chunk truncated");
         if (id == "fmt ") {
             if (size < 16)
-                return Problem("format chunk too short");
+                return WavProblem("format chunk too short");
             uint16_t tag = U16(bytes, body);
             if (tag == kFormatExtensible && size >= 26)
                 tag = U16(bytes, body + 24); // the sub-format's first two bytes
@@ -59,21 +55,21 @@ WavRead ParseWav(const std::string& bytes)
             audio.sampleRate = U32(bytes, body + 4);
             audio.bitsPerSample = U16(bytes, body + 14);
             if (tag != kFormatPcm)
-                return Problem("not PCM");
+                return WavProblem("not PCM");
             if (audio.channels < 1 || audio.channels > 2)
-                return Problem("not mono or stereo");
+                return WavProblem("not mono or stereo");
             if (audio.bitsPerSample != 8 && audio.bitsPerSample != 16)
-                return Problem("not 8 or 16 bits per sample");
+                return WavProblem("not 8 or 16 bits per sample");
             if (audio.sampleRate < 8000 || audio.sampleRate > 99000)
-                return Problem("sampling rate outside 8 to 99 kHz");
+                return WavProblem("sampling rate outside 8 to 99 kHz");
             haveFormat = true;
         } else if (id == "data") {
             if (!haveFormat)
-                return Problem("data before format");
+                return WavProblem("data before format");
             size_t frameBytes = audio.channels * audio.bitsPerSample / 8;
             size_t frames = static_cast<size_t>(size) / frameBytes;
             if (frames == 0)
-                return Problem("no samples");
+                return WavProblem("no samples");
             audio.samples.resize(frames);
             for (size_t i = 0; i < frames; ++i) {
                 float sum = 0;
@@ -92,29 +88,7 @@ WavRead ParseWav(const std::string& bytes)
         }
         at = body + static_cast<size_t>(size) + (size & 1);
     }
-    return Problem(haveFormat ? "no data chunk" : "no format chunk");
-}
-
-WavRead ReadWav(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return Problem("cannot open the file");
-    LARGE_INTEGER size{};
-    std::string bytes;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileBytes;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD got = 0;
-        ok = bytes.empty() ||
-             (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) &&
-              got == bytes.size());
-    }
-    CloseHandle(file);
-    if (!ok)
-        return Problem("cannot read the file");
-    return ParseWav(bytes);
+    return WavProblem(haveFormat ? "no data chunk" : "no format chunk");
 }
 
 } // namespace standin

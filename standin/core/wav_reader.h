@@ -23,7 +23,10 @@ struct WavRead
     std::string problem; // why there is no audio
 };
 
+// The parsing is portable: the recogniser service shares it.
 WavRead ParseWav(const std::string& bytes);
+WavRead WavProblem(const char* text);
+// Reads through the Windows file API; files over 512 MB are refused.
 WavRead ReadWav(const std::wstring& path);
 
 } // namespace standin

@@ -278,9 +278,11 @@ void Print(const std::wstring& csvPath)
     std::fflush(stdout);
 }
 
+const DWORD benchStarted = GetTickCount();
+
 void Say(const char* text)
 {
-    std::printf("-- %s\n", text);
+    std::printf("-- %s (at %lu s)\n", text, (GetTickCount() - benchStarted) / 1000);
     std::fflush(stdout);
 }
 
@@ -384,7 +386,9 @@ bool MeasureStartUp(const std::wstring& out)
             return false;
         program.push_back(double(ready - start));
 
-        for (const wchar_t* flags : {L"", L" engine", L" bare"}) {
+        const std::pair<const wchar_t*, std::vector<double>*> probes[] = {
+            {L"", &empty}, {L" engine", &withEngine}, {L" bare", &bare}};
+        for (auto [flags, figures] : probes) {
             std::wstring stamp = out + L"\\startup.txt";
             DeleteFileW(stamp.c_str());
             long long probeStart = standin::NowMicroseconds();
@@ -393,9 +397,7 @@ bool MeasureStartUp(const std::wstring& out)
             std::vector<double> ready2 = ReadFigures(stamp);
             if (ready2.empty())
                 return false;
-            std::wstring kind = flags;
-            (kind.empty() ? empty : kind == L" engine" ? withEngine : bare)
-                .push_back(ready2[0] - double(probeStart));
+            figures->push_back(ready2[0] - double(probeStart));
         }
     }
     char note[160];
@@ -411,9 +413,9 @@ struct Sample
     int done;
     SIZE_T privateBytes;
     SIZE_T workingSet;
-    DWORD handles;
-    DWORD user;
-    DWORD gdi;
+    long handles;
+    long windows;
+    long gdi;
     long long logBytes;
 };
 
@@ -437,9 +439,11 @@ Sample Take(Run& session, int done)
         sample.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
         sample.workingSet = memory.WorkingSetSize;
     }
-    GetProcessHandleCount(process, &sample.handles);
-    sample.user = GetGuiResources(process, GR_USEROBJECTS);
-    sample.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    // Counted inside the program: Wine answers these with 0 for another process.
+    driver::Tarvell::ResourceCounts counts = session->Resources();
+    sample.handles = counts.handles;
+    sample.windows = counts.windows;
+    sample.gdi = counts.gdiObjects;
     sample.logBytes = FileSize(session->SessionLogPath());
     return sample;
 }
@@ -447,8 +451,8 @@ Sample Take(Run& session, int done)
 // 4: a long day of dictation in one session.
 bool Soak(const std::wstring& out, int count)
 {
-    std::printf("-- soak: %d x 20 words\n", count);
-    std::fflush(stdout);
+    std::string title = "soak: " + std::to_string(count) + " x 20 words";
+    Say(title.c_str());
     Run session(out, BenchProfile());
     if (!session.Start())
         return false;
@@ -484,10 +488,10 @@ bool Soak(const std::wstring& out, int count)
            "last vs first " + std::to_string(window) + " utterances");
 
     std::ofstream resources((out + L"\\soak-resources.csv").c_str(), std::ios::binary);
-    resources << "utterance,private_bytes,working_set,handles,user_objects,gdi_objects,log_bytes\n";
+    resources << "utterance,private_bytes,working_set,handles,windows,gdi_objects,log_bytes\n";
     for (const Sample& s : samples)
         resources << s.done << "," << s.privateBytes << "," << s.workingSet << "," << s.handles
-                  << "," << s.user << "," << s.gdi << "," << s.logBytes << "\n";
+                  << "," << s.windows << "," << s.gdi << "," << s.logBytes << "\n";
     const Sample& a = samples[1 < samples.size() ? 1 : 0];
     const Sample& b = samples.back();
     double grown = double(b.privateBytes) - double(a.privateBytes);
@@ -498,8 +502,8 @@ bool Soak(const std::wstring& out, int count)
                 "%zu -> %zu\n",
                 a.privateBytes, b.privateBytes, grown / 1048576, listText / 1048576, a.workingSet,
                 b.workingSet);
-    std::printf("   handles %lu -> %lu, USER objects %lu -> %lu, GDI objects %lu -> %lu\n",
-                a.handles, b.handles, a.user, b.user, a.gdi, b.gdi);
+    std::printf("   handles %ld -> %ld, windows (USER) %ld -> %ld, GDI objects %ld -> %ld\n",
+                a.handles, b.handles, a.windows, b.windows, a.gdi, b.gdi);
     std::optional<control::Summary> summary;
     ForEachJournalLine(session.JournalPath(), [&](long long, const std::string& kind,
                                                   const std::vector<std::string>& fields) {
@@ -517,8 +521,8 @@ bool Soak(const std::wstring& out, int count)
                     summary->bstrs, summary->reason.c_str());
     char note[160];
     std::snprintf(note, sizeof note,
-                  "handles %lu->%lu USER %lu->%lu GDI %lu->%lu objects=%ld bstrs=%ld", a.handles,
-                  b.handles, a.user, b.user, a.gdi, b.gdi, summary ? summary->objects : -1,
+                  "handles %ld->%ld windows %ld->%ld GDI %ld->%ld objects=%ld bstrs=%ld", a.handles,
+                  b.handles, a.windows, b.windows, a.gdi, b.gdi, summary ? summary->objects : -1,
                   summary ? summary->bstrs : -1);
     AddRow("soak private bytes less list text (MB)",
            {(grown - listText) / 1048576, (grown - listText) / 1048576}, {}, 0, note);
@@ -541,6 +545,7 @@ int wmain(int argc, wchar_t** argv)
     ok = MeasureStartUp(out) && ok;
     if (soak > 0)
         ok = Soak(out, soak) && ok;
+    Say("done");
     Print(out + L"\\bench.csv");
     if (!ok)
         std::printf("some measurements did not complete\n");

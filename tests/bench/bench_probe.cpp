@@ -62,8 +62,8 @@ HFONT DialogFont()
 
 HWND Child(HWND parent, const wchar_t* cls, DWORD style, int x, int y, int w, int h)
 {
-    HWND child = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y,
-                                 w, h, parent, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(WS_EX_CLIENTEDGE, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w,
+                                 h, parent, nullptr, nullptr, nullptr);
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
     return child;
 }
@@ -348,10 +348,10 @@ INT_PTR CALLBACK StartupProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp)
         SetWindowLongPtrW(dialog, DWLP_USER, lp);
         probe = reinterpret_cast<StartupProbe*>(lp);
         if (probe->bare) {
-            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 10, 200,
-                            60, dialog, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
-            CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, 10,
-                            80, 200, 30, dialog, reinterpret_cast<HMENU>(1017), nullptr, nullptr);
+            CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 10, 200, 60,
+                            dialog, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+            CreateWindowExW(0, TRACKBAR_CLASSW, L"", WS_CHILD | WS_VISIBLE | TBS_AUTOTICKS, 10, 80,
+                            200, 30, dialog, reinterpret_cast<HMENU>(1017), nullptr, nullptr);
         }
         if (probe->engine)
             EngineStartCalls(dialog, *probe);

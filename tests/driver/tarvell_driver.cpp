@@ -376,6 +376,12 @@ bool Tarvell::SystemCloseGreyed()
     return state != -1 && (state & MF_GRAYED) != 0;
 }
 
+Tarvell::ResourceCounts Tarvell::Resources()
+{
+    return {AskProbe(probe::kHandleCount, dialog_), AskProbe(probe::kWindowCount, dialog_),
+            AskProbe(probe::kGdiObjectCount, dialog_)};
+}
+
 std::optional<DWORD> Tarvell::WaitForExit(DWORD timeoutMs)
 {
     if (process_.hProcess == nullptr ||

@@ -97,6 +97,14 @@ public:
     long MessageBoxIcon(const MessageBoxInfo& box);
     // Whether the dialog's system menu has its Close item greyed.
     bool SystemCloseGreyed();
+    // Counted inside the program's process, where Wine answers them; -1 where unknown.
+    struct ResourceCounts
+    {
+        long handles = -1;
+        long windows = -1;
+        long gdiObjects = -1;
+    };
+    ResourceCounts Resources();
 
     // The exit code, or nothing when the program is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);

@@ -209,67 +209,6 @@ TEST(Profile, WithoutAUserOnlyTheWarningIsShownAndTheProgramEnds)
     EXPECT_FALSE(testfiles::Exists(log));
 }
 
-TEST(Profile, EachFatalStartUpFailureShowsItsErrorAndStopsThere)
-{
-    struct Case
-    {
-        std::string operation;
-        long nth;
-        const wchar_t* text;
-        std::string notCalledAfter; // nothing of this operation may follow
-    } cases[] = {
-        {"DgnEngineControl.Create", 1, L"Couldn't create a DgnEngineControl",
-         "IDgnEngineControl.GetEngineVersion"},
-        {"IDgnEngineControl.get_Speaker", 1, L"IDgnEngine::get_Speaker failed",
-         "IDgnEngineControl.GetCurrentSource"},
-        {"DgnDictEdit.Create", 1, L"Couldn't create a DgnDictEdit object",
-         "IDgnEditDictation.Register"},
-        {"IDgnEditDictation.Register", 1, L"IDgnEditDictation::Register() failed",
-         "IConnectionPoint.Advise"},
-        {"IConnectionPoint.Advise", 1, L"Couldn't advise the DgnDictEdit sink",
-         "IDgnEngineControl.SetFeature"},
-        {"IConnectionPointContainer.FindConnectionPoint", 1,
-         L"Couldn't advise the DgnDictEdit sink", "IDgnEngineControl.SetFeature"},
-        {"DgnEngineControl.Create", 2, L"Couldn't create a DgnEngineControl",
-         "IDgnEngineControl.SetFeature"},
-        {"IDgnEngineControl.SetFeature", 1, L"Couldn't disable Edit Control Support",
-         "IDgnEngineControl.SetParameter"},
-        {"IDgnEngineControl.SetFeature", 2, L"Couldn't disable NatText",
-         "IDgnEngineControl.SetParameter"},
-        {"IDgnEngineControl.SetParameter", 1, L"Couldn't enable UseConfidence", ""},
-    };
-    for (const Case& c : cases) {
-        for (const wchar_t* description :
-             {static_cast<const wchar_t*>(nullptr), L"engine says no"}) {
-            SCOPED_TRACE(c.operation + " #" + std::to_string(c.nth) +
-                         (description ? " with a description" : ""));
-            Scenario scenario = NormalProfile();
-            scenario.Fail(Fail(c.operation, E_ACCESSDENIED, FailWhen::NthCall, c.nth, description));
-            Session session(scenario);
-            ASSERT_TRUE(session.Start());
-            std::optional<MessageBoxInfo> box = session->WaitForMessageBox();
-            ASSERT_TRUE(box);
-            std::wstring expected = std::wstring(c.text) + L" (HRESULT 0x80070005)";
-            if (description)
-                expected += L"\n\"engine says no\"";
-            EXPECT_EQ(box->caption, L"Error");
-            EXPECT_EQ(box->text, expected);
-            EXPECT_EQ(session->MessageBoxIcon(*box), probe::kIconError);
-            session->Dismiss(*box);
-            EXPECT_EQ(session->WaitForExit(), 0u);
-            EXPECT_TRUE(session->MessageBoxes().empty());
-            if (!c.notCalledAfter.empty()) {
-                EXPECT_FALSE(Called(session, c.notCalledAfter));
-            }
-            std::optional<standin::control::Summary> summary =
-                standin::control::LastSummary(session.Journal());
-            ASSERT_TRUE(summary);
-            EXPECT_EQ(summary->objects, 0) << summary->alive;
-            EXPECT_EQ(summary->bstrs, 0);
-        }
-    }
-}
-
 TEST(SpeedAccuracy, MovingTheSliderWritesEachPositionShownAndEndsAtTheLast)
 {
     Scenario scenario = NormalProfile();

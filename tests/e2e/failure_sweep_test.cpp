@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine_session.h"
+#include "probe_protocol.h"
 #include "resources/resource.h"
 #include "standin_test_support.h"
 
@@ -88,6 +89,7 @@ void ExpectBoxes(Session& session, const std::vector<std::wstring>& texts)
         ASSERT_TRUE(box) << "no box: " << testing::PrintToString(text);
         EXPECT_EQ(box->caption, L"Error");
         EXPECT_EQ(box->text, text);
+        EXPECT_EQ(session->MessageBoxIcon(*box), probe::kIconError);
         session->Dismiss(*box);
     }
     Sleep(100);
@@ -147,7 +149,8 @@ struct StartUpCase
     std::string operation;
     long nth;
     std::string context;
-    const wchar_t* text; // null: nothing shown, the dialog comes up and runs
+    const wchar_t* text;             // null: nothing shown, the dialog comes up and runs
+    std::string notCalledAfter = ""; // after a fatal box, nothing of this operation follows
 };
 
 void RunStartUpCases(const std::vector<StartUpCase>& cases)
@@ -167,6 +170,9 @@ void RunStartUpCases(const std::vector<StartUpCase>& cases)
             if (c.text) {
                 ExpectBoxes(session, {Expected(c.text, description)});
                 EXPECT_EQ(session->WaitForExit(), 0u);
+                if (!c.notCalledAfter.empty()) {
+                    EXPECT_TRUE(session.Calls(c.notCalledAfter).empty()) << c.notCalledAfter;
+                }
             } else {
                 EXPECT_TRUE(driver::WaitUntil([&] { return Injected(session, c.operation) > 0; }));
                 ExpectBoxes(session, {});
@@ -184,17 +190,24 @@ void RunStartUpCases(const std::vector<StartUpCase>& cases)
 TEST(FailureSweep, StartUpFailuresEndTheProgramWithTheirBox)
 {
     RunStartUpCases({
-        {"DgnEngineControl.Create", 1, "connecting", L"Couldn't create a DgnEngineControl"},
-        {"IDgnEngineControl.get_Speaker", 1, "connecting", L"IDgnEngine::get_Speaker failed"},
-        {"DgnDictEdit.Create", 1, "registering", L"Couldn't create a DgnDictEdit object"},
-        {"IDgnEditDictation.Register", 1, "registering", L"IDgnEditDictation::Register() failed"},
+        {"DgnEngineControl.Create", 1, "connecting", L"Couldn't create a DgnEngineControl",
+         "IDgnEngineControl.GetEngineVersion"},
+        {"IDgnEngineControl.get_Speaker", 1, "connecting", L"IDgnEngine::get_Speaker failed",
+         "IDgnEngineControl.GetCurrentSource"},
+        {"DgnDictEdit.Create", 1, "registering", L"Couldn't create a DgnDictEdit object",
+         "IDgnEditDictation.Register"},
+        {"IDgnEditDictation.Register", 1, "registering", L"IDgnEditDictation::Register() failed",
+         "IConnectionPoint.Advise"},
         {"IConnectionPointContainer.FindConnectionPoint", 1, "registering",
-         L"Couldn't advise the DgnDictEdit sink"},
-        {"IConnectionPoint.Advise", 1, "registering", L"Couldn't advise the DgnDictEdit sink"},
-        {"DgnEngineControl.Create", 2, "engine settings", L"Couldn't create a DgnEngineControl"},
+         L"Couldn't advise the DgnDictEdit sink", "IDgnEngineControl.SetFeature"},
+        {"IConnectionPoint.Advise", 1, "registering", L"Couldn't advise the DgnDictEdit sink",
+         "IDgnEngineControl.SetFeature"},
+        {"DgnEngineControl.Create", 2, "engine settings", L"Couldn't create a DgnEngineControl",
+         "IDgnEngineControl.SetFeature"},
         {"IDgnEngineControl.SetFeature", 1, "engine settings",
-         L"Couldn't disable Edit Control Support"},
-        {"IDgnEngineControl.SetFeature", 2, "engine settings", L"Couldn't disable NatText"},
+         L"Couldn't disable Edit Control Support", "IDgnEngineControl.SetParameter"},
+        {"IDgnEngineControl.SetFeature", 2, "engine settings", L"Couldn't disable NatText",
+         "IDgnEngineControl.SetParameter"},
         {"IDgnEngineControl.SetParameter", 1, "engine settings", L"Couldn't enable UseConfidence"},
     });
 }

@@ -288,6 +288,36 @@ TEST(Measuring, LongAndForeignWordTexts)
     EXPECT_EQ(session->Exit(), 0u);
 }
 
+TEST(Measuring, HundredsOfResultsAndAResetLeaveHandlesWindowsAndGdiObjectsAsTheyWere)
+{
+    Session session;
+    ASSERT_TRUE(session.Start());
+    // Results, then Reset All and one more result: the same round twice, the first to settle
+    // what is made once (the events' type library, Wine's caches of DCs and scroll bars).
+    auto round = [&](int results) {
+        for (int i = 0; i < results; ++i)
+            EXPECT_TRUE(session.Dictate(Scores({50, 60, 70})));
+        EXPECT_TRUE(driver::WaitUntil(
+            [&] { return session->Text(IDC_UTTERANCES) == std::to_wstring(results); }));
+        session->ClickAndWait(IDC_RESET_ALL);
+        EXPECT_TRUE(session.Dictate(Scores({80})));
+        EXPECT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_UTTERANCES) == L"1"; }));
+        Sleep(200); // the list's deferred repaint
+        return session->Resources();
+    };
+    driver::Tarvell::ResourceCounts before = round(100);
+    ASSERT_GT(before.handles, 0);
+    ASSERT_GT(before.windows, 0);
+    ASSERT_GT(before.gdiObjects, 0);
+    driver::Tarvell::ResourceCounts after = round(200);
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    // Wine's own threads may hold a handle or two for a moment; a leak of one a result
+    // would show as 200.
+    EXPECT_LE(after.handles, before.handles + 4);
+    EXPECT_EQ(session->Exit(), 0u);
+}
+
 TEST(Measuring, MemoryFieldsAreRefreshedOnEachResultWhileTheProcessorStays)
 {
     Session session;

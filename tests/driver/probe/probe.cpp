@@ -1,7 +1,9 @@
 // Loaded into the program through a message hook that a test sets on the program's thread.
 // It answers what only code inside the program's process can see (the state of a system
-// menu item, which icon a message box shows) through a small shared block and an event.
+// menu item, which icon a message box shows, the process's own resource counts, which Wine
+// answers with 0 when another process asks) through a small shared block and an event.
 #include <windows.h>
+#include <winternl.h>
 
 #include "probe_protocol.h"
 
@@ -28,6 +30,85 @@ LONG IconKind(HWND box)
     return probe::kIconNone;
 }
 
+// Wine answers GetProcessHandleCount with 0; counting the handle values that are open gives
+// the figure there. Handle values are multiples of 4, handed out from the lowest free one.
+LONG HandleCount()
+{
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0)
+        return static_cast<LONG>(count);
+    LONG open = 0;
+    int misses = 0;
+    for (ULONG_PTR value = 4; misses < 1024; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+            ++open;
+            misses = 0;
+        } else {
+            ++misses;
+        }
+    }
+    return open;
+}
+
+BOOL CALLBACK CountOwnWindow(HWND window, LPARAM counter)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId())
+        ++*reinterpret_cast<LONG*>(counter);
+    return TRUE;
+}
+
+// Wine's GetGuiResources is a stub; windows are the USER objects a leak would pile up.
+LONG WindowCount()
+{
+    LONG count = 0;
+    EnumWindows(
+        [](HWND top, LPARAM counter) {
+            CountOwnWindow(top, counter);
+            EnumChildWindows(top, CountOwnWindow, counter);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
+         window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
+        CountOwnWindow(window, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Wine keeps each process's GDI handles in a table that the process environment block points
+// to (GdiSharedHandleTable), 24 bytes an entry: object, owner, a word whose bit 7 marks a
+// stock object, the type (0 for a free entry), flags, user pointer.
+LONG GdiObjectCount()
+{
+    LONG gui = static_cast<LONG>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    if (gui != 0)
+        return gui;
+#ifdef _WIN64
+    const size_t tableOffset = 0xF8;
+#else
+    const size_t tableOffset = 0x94;
+#endif
+    PROCESS_BASIC_INFORMATION basic = {};
+    if (NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &basic,
+                                  sizeof basic, nullptr) != 0)
+        return -1;
+    const auto* peb = reinterpret_cast<const BYTE*>(basic.PebBaseAddress);
+    const BYTE* table = *reinterpret_cast<const BYTE* const*>(peb + tableOffset);
+    if (table == nullptr)
+        return -1;
+    const size_t entrySize = 24, entries = 0x10000;
+    LONG count = 0;
+    for (size_t i = 0; i < entries; ++i) {
+        const BYTE* entry = table + i * entrySize;
+        bool stock = (entry[12] & 0x80) != 0;
+        if (entry[14] != 0 && !stock)
+            ++count;
+    }
+    return count;
+}
+
 LONG Answer(WPARAM question, HWND window)
 {
     switch (question) {
@@ -35,6 +116,9 @@ LONG Answer(WPARAM question, HWND window)
         return static_cast<LONG>(
             GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND));
     case probe::kMessageBoxIcon: return IconKind(window);
+    case probe::kHandleCount: return HandleCount();
+    case probe::kWindowCount: return WindowCount();
+    case probe::kGdiObjectCount: return GdiObjectCount();
     }
     return -1;
 }

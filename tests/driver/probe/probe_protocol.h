@@ -14,6 +14,9 @@ enum Question : WPARAM
 {
     kSystemCloseState = 1, // GetMenuState of SC_CLOSE in the window's system menu
     kMessageBoxIcon = 2,   // one of the icon kinds below
+    kHandleCount = 3,      // kernel handles open in the process
+    kWindowCount = 4,      // windows of the process, message-only ones included
+    kGdiObjectCount = 5,   // GDI objects of the process, stock objects left out; -1 unknown
 };
 
 enum IconKind : LONG
