@@ -376,6 +376,18 @@ bool Tarvell::SystemCloseGreyed()
     return state != -1 && (state & MF_GRAYED) != 0;
 }
 
+DWORD Tarvell::DismissBoxesUntilExit()
+{
+    std::optional<DWORD> code;
+    WaitUntil([&] {
+        for (const MessageBoxInfo& box : MessageBoxes())
+            Dismiss(box);
+        code = WaitForExit(50);
+        return code.has_value();
+    });
+    return code.value_or(0xFFFFFFFF);
+}
+
 Tarvell::ResourceCounts Tarvell::Resources()
 {
     return {AskProbe(probe::kHandleCount, dialog_), AskProbe(probe::kWindowCount, dialog_),

@@ -108,6 +108,9 @@ public:
 
     // The exit code, or nothing when the program is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);
+    // Dismisses every message box as it comes until the program ends; its exit code, or
+    // 0xFFFFFFFF when it did not end in time.
+    DWORD DismissBoxesUntilExit();
     // Presses "&Exit" and waits for the end; the exit code.
     std::optional<DWORD> Exit();
     bool Running() const;

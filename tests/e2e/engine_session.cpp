@@ -78,14 +78,7 @@ std::vector<JournalEntry> Session::Calls(const std::string& operation) const
 
 DWORD Session::EndWithExit()
 {
-    std::optional<DWORD> code;
-    driver::WaitUntil([&] {
-        for (const driver::MessageBoxInfo& box : program_->MessageBoxes())
-            program_->Dismiss(box);
-        code = program_->WaitForExit(50);
-        return code.has_value();
-    });
-    return code.value_or(0xFFFFFFFF);
+    return program_->DismissBoxesUntilExit();
 }
 
 } // namespace e2e
