@@ -112,8 +112,10 @@ TEST(Recogniser, TheProgramListsWhatTheRecogniserReports)
         EXPECT_EQ(listed[i].phrases, expected[i].phrases) << "utterance " << i;
     }
 
-    // The service's timing of this very run, against the program's real-time factors: they
-    // differ by the tick's step, the rounding of "%0.3f" and two hand-overs between threads.
+    // The service's timing of this very run, against the program's real-time factors. The
+    // listed time can fall short of the decode only by the tick's step and the rounding of
+    // "%0.3f"; above it lie two hand-overs between threads, which a busy machine stretches,
+    // so that side is held only to the same order as the decode.
     // This run is the service's latest client: "<client> > DECODE ...", then its replies.
     std::string log = testfiles::Read(folder + L"\\service.log");
     size_t request = log.rfind(" > DECODE ");
@@ -126,7 +128,10 @@ TEST(Recogniser, TheProgramListsWhatTheRecogniserReports)
     for (size_t i = 0; i < listed.size(); ++i) {
         double duration = static_cast<double>(served[i].endMs - served[i].startMs);
         double slack = std::max<DWORD>(step, 16) + 0.0005 * duration + 5;
-        EXPECT_NEAR(listed[i].rtf * duration, served[i].decodeMs, slack)
+        double listedMs = listed[i].rtf * duration;
+        EXPECT_GE(listedMs, served[i].decodeMs - slack)
+            << "utterance " << i << ", tick step " << step;
+        EXPECT_LE(listedMs, served[i].decodeMs + slack + 500 + 0.5 * served[i].decodeMs)
             << "utterance " << i << ", tick step " << step;
     }
     session->Click(IDOK);
