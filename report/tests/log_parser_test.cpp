@@ -1,0 +1,8 @@
+#include <gtest/gtest.h>
+
+#include "word_alignment.h"
+
+TEST(Parser, Placeholder)
+{
+    EXPECT_EQ(CountEdits(AlignWords({1, 2}, {1, 3})).substitutions, 1);
+}
