@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "file_access.h"
-#include "line_splitter.h"
 
 LogCollector::LogCollector(LogContent& content, bool keepWords)
     : content_(content), keepWords_(keepWords)
@@ -79,6 +78,32 @@ void LogCollector::Finish()
                    segments.end());
 }
 
+LogReading::LogReading(LogContent& content, bool keepWords)
+    : content_(content), collector_(content, keepWords), parser_(collector_)
+{}
+
+bool LogReading::Feed(std::string_view bytes)
+{
+    return splitter_.Feed(bytes, [&](std::string_view line) { return parser_.Line(line); });
+}
+
+void LogReading::Finish()
+{
+    parser_.End(splitter_.Remainder());
+    collector_.Finish();
+    content_.warnings = parser_.Warnings();
+    content_.lines = parser_.LinesRead();
+}
+
+std::string LogReading::Problem() const
+{
+    if (splitter_.TooLong())
+        return std::to_string(parser_.LinesRead() + 1) +
+               ": expected a line of a session log, found a line longer than " +
+               std::to_string(kLongestLine) + " bytes";
+    return std::to_string(parser_.Error().line) + ": " + parser_.Error().text;
+}
+
 bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::string& message)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
@@ -86,36 +111,21 @@ bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::
         message = path + ": cannot be opened (" + std::strerror(errno) + ")";
         return false;
     }
-    LogCollector collector(content, keepWords);
-    LogParser parser(collector);
-    LineSplitter splitter;
+    LogReading reading(content, keepWords);
     std::vector<char> buffer(1 << 20);
-    bool fits = true;
     for (;;) {
         size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-        if (got > 0)
-            fits = splitter.Feed(std::string_view(buffer.data(), got),
-                                 [&](std::string_view line) { return parser.Line(line); });
-        if (!fits || got == 0)
+        if (got == 0)
             break;
+        if (!reading.Feed(std::string_view(buffer.data(), got))) {
+            message = path + ":" + reading.Problem();
+            return false;
+        }
     }
-    if (fits && std::ferror(file.get())) {
+    if (std::ferror(file.get())) {
         message = path + ": cannot be read (" + std::strerror(errno) + ")";
         return false;
     }
-    if (splitter.TooLong()) {
-        message = path + ":" + std::to_string(parser.LinesRead() + 1) +
-                  ": expected a line of the session log, found a line longer than " +
-                  std::to_string(kLongestLine) + " bytes (this is not a session log)";
-        return false;
-    }
-    if (!fits) {
-        message = path + ":" + std::to_string(parser.Error().line) + ": " + parser.Error().text;
-        return false;
-    }
-    parser.End(splitter.Remainder());
-    collector.Finish();
-    content.warnings = parser.Warnings();
-    content.lines = parser.LinesRead();
+    reading.Finish();
     return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "line_splitter.h"
 #include "log_parser.h"
 #include "score_histogram.h"
 
@@ -68,6 +69,25 @@ private:
     size_t pendingWords_ = 0; // words of the open block already in content_.words
     uint32_t complete_ = 0;
     size_t pendingLine_ = 0;
+};
+
+// A log fed in pieces of any size, in one pass.
+class LogReading
+{
+public:
+    LogReading(LogContent& content, bool keepWords);
+    // False once the bytes do not fit; Problem() then says where and why.
+    bool Feed(std::string_view bytes);
+    // The end of the log: what is left unfinished becomes a warning.
+    void Finish();
+    // "<line>: <what was expected, what was found>"
+    std::string Problem() const;
+
+private:
+    LogContent& content_;
+    LogCollector collector_;
+    LogParser parser_;
+    LineSplitter splitter_;
 };
 
 // Reads the whole file in one pass. False when it cannot be read or does not fit; message then

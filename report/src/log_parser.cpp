@@ -245,12 +245,12 @@ bool LogParser::Item(std::string_view line)
             return Fail("\"Utterance #: <n>      RTF: <x.xxx>      <n> alternate phrases in "
                         "result\"",
                         line);
+        if (*number < 1)
+            return Mismatch("utterance number " + std::to_string(*number) + " is below 1");
         if (*number <= lastNumber_)
             return Mismatch("utterance number " + std::to_string(*number) +
                             " does not follow utterance " + std::to_string(lastNumber_) +
                             " of the same segment (numbers only grow until Reset All)");
-        if (*number < 1)
-            return Mismatch("utterance number " + std::to_string(*number) + " is below 1");
         lastNumber_ = *number;
         opening_ = UtteranceOpening{};
         opening_.number = *number;
