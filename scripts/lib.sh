@@ -88,7 +88,7 @@ build_report() {
     local dir="$ROOT/build/report" flags=(-DCMAKE_BUILD_TYPE=Release)
     if [ "${1:-}" = sanitize ]; then
         dir="$ROOT/build/report-sanitize"
-        flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELL_REPORT_SANITIZE=ON)
+        flags=(-DCMAKE_BUILD_TYPE=Debug -DTARVELL_REPORT_SANITIZE=ON)
     fi
     cmake -S "$ROOT/report" -B "$dir" -G Ninja "${flags[@]}" >/dev/null &&
         ninja --quiet -C "$dir"
