@@ -328,8 +328,11 @@ bool LogParser::BlockLine(std::string_view line)
         return true;
     case Expect::Words:
         if (wordsSeen_ < opening_.wordCount) {
-            // A failed analysis stops after some words; the next thing the program writes
+            // Word lines start with their score; whatever else comes while words are still due
+            // means a failed analysis stopped the block, and what the program wrote next
             // starts at the top level again.
+            if (!line.empty() && (IsDigit(line[0]) || line[0] == '-'))
+                return WordLine(line);
             bool nextItem = StartsWith(line, kUtterancePrefix) || line == kResetText ||
                             line.empty() || StartsWith(line, kStartPrefix);
             if (nextItem) {
