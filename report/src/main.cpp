@@ -9,7 +9,7 @@
 #include "log_report.h"
 #include "plain_report.h"
 #include "report_options.h"
-#include "version.h"
+#include "resources/version.h"
 
 #ifdef _WIN32
 #include <windows.h>
