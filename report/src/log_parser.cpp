@@ -84,8 +84,10 @@ std::optional<double> RealTimeFactor(std::string_view text)
         return std::numeric_limits<double>::infinity();
     if (text == "-inf")
         return -std::numeric_limits<double>::infinity();
-    if (text == "nan" || text == "-nan")
-        return std::numeric_limits<double>::quiet_NaN();
+    // The C runtimes differ in how they spell not-a-number.
+    for (std::string_view nan : {"nan", "-nan", "nan(ind)", "-nan(ind)", "nan(snan)", "-nan(snan)"})
+        if (text == nan)
+            return std::numeric_limits<double>::quiet_NaN();
     std::string_view digits = text.substr(0, 1) == "-" ? text.substr(1) : text;
     size_t point = digits.find('.');
     if (point == std::string_view::npos || point == 0 || digits.size() - point != 4 ||
