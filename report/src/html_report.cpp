@@ -59,10 +59,12 @@ std::string RtfDistribution(const std::vector<LogReport>& reports)
     if (!(high > low))
         high = low + 1;
     double width = (high - low) / kRtfBins;
+    // Enough decimals to tell neighbouring bins apart.
+    int decimals = std::clamp(static_cast<int>(std::ceil(-std::log10(width))), 1, 6);
     std::vector<std::string> categories;
     for (int bin = 0; bin < kRtfBins; ++bin)
-        categories.push_back(bin == kRtfBins - 1 ? ">=" + Fixed(low + width * bin, 2)
-                                                 : Fixed(low + width * bin, 2));
+        categories.push_back((bin == kRtfBins - 1 ? ">=" : "") +
+                             Fixed(low + width * bin, decimals));
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
         ChartSeries one{report.label, {}, std::vector<double>(kRtfBins, 0.0)};

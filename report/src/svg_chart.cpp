@@ -201,7 +201,8 @@ std::string LineChart(const ChartFrame& frame, const std::vector<ChartSeries>& s
 std::string BarChart(const ChartFrame& frame, const std::vector<std::string>& categories,
                      const std::vector<ChartSeries>& series)
 {
-    double low = 0, high = 1;
+    // The axis fits the values, however small: real-time factors are often hundredths.
+    double low = 0, high = 0;
     for (const ChartSeries& one : series)
         for (double value : one.values)
             if (std::isfinite(value)) {
