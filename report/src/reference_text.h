@@ -1,5 +1,5 @@
-// The text a log is measured against: UTF-8 (Latin-1 where the bytes are not UTF-8), one line
-// per utterance or one text for the whole log.
+// The text a log is measured against: UTF-8 (Latin-1, or Windows-1252, where the bytes are not
+// UTF-8), one line per utterance or one text for the whole log.
 #pragma once
 
 #include <string>

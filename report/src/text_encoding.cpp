@@ -62,7 +62,17 @@ std::u32string DecodeText(std::string_view bytes)
             text->erase(0, 1);
         return *text;
     }
-    return FromLatin1(bytes);
+    // A text saved as "ANSI" on Windows is Windows-1252: its quotes and dashes sit where
+    // Latin-1 has control codes that no text holds.
+    static const char32_t kWindows1252[32] = {
+        0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021, 0x2C6,  0x2030, 0x160,
+        0x2039, 0x152,  0x8D,   0x17D,  0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
+    std::u32string text = FromLatin1(bytes);
+    for (char32_t& c : text)
+        if (c >= 0x80 && c <= 0x9F)
+            c = kWindows1252[c - 0x80];
+    return text;
 }
 
 std::string ToUtf8(std::u32string_view text)

@@ -13,7 +13,8 @@ std::u32string FromLatin1(std::string_view bytes);
 // bytes are not UTF-8.
 std::optional<std::u32string> FromUtf8(std::string_view bytes);
 
-// UTF-8 where the bytes are UTF-8 (a leading byte-order mark dropped), Latin-1 otherwise.
+// UTF-8 where the bytes are UTF-8 (a leading byte-order mark dropped), Latin-1 otherwise,
+// with Windows-1252's characters in 0x80 to 0x9F.
 std::u32string DecodeText(std::string_view bytes);
 
 std::string ToUtf8(std::u32string_view text);

@@ -45,9 +45,10 @@ TEST(Encoding, Utf8WhereItIsLatin1Otherwise)
         {"\xc3", U"\u00c3"},
         {"\xe2\x82\xac", U"\u20ac"},
         {"\xf0\x9f\x98\x80", U"\U0001F600"},
-        {"\xc0\xaf", U"\u00c0\u00af"},                     // overlong: not UTF-8
-        {"\xed\xa0\x80", U"\u00ed\u00a0\u0080"},           // a surrogate: not UTF-8
-        {"\xf4\x90\x80\x80", U"\u00f4\u0090\u0080\u0080"}, // beyond U+10FFFF
+        {"\xc0\xaf", U"\u00c0\u00af"},                                     // overlong: not UTF-8
+        {"\xed\xa0\x80", U"\u00ed\u00a0\u20ac"},                           // a surrogate: not UTF-8
+        {"\xf4\x90\x80\x80", U"\u00f4\u0090\u20ac\u20ac"},                 // beyond U+10FFFF
+        {"don\x92t \x93so\x94 \x96", U"don\u2019t \u201cso\u201d \u2013"}, // Windows-1252
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecodeText(c.bytes), c.text) << c.bytes;
