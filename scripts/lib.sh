@@ -25,8 +25,8 @@ BUILD_PACKAGES=(
     mingw-w64-tools googletest
 )
 WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
-# The demo speaks its own sample.
-DEMO_PACKAGES=(espeak-ng sox)
+# The demo speaks its own corpus.
+DEMO_PACKAGES=(flite sox)
 # scripts/bench plots the soak.
 BENCH_PACKAGES=(gnuplot-nox)
 # The recogniser service, a native program built with the host compiler.
