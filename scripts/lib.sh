@@ -24,7 +24,7 @@ BUILD_PACKAGES=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     mingw-w64-tools googletest
 )
-WINE_PACKAGES=(wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils)
+WINE_PACKAGES=(wine wine64 fonts-wine fonts-croscore xvfb xauth x11-utils)
 # The demo speaks its own corpus.
 DEMO_PACKAGES=(flite sox)
 # scripts/bench plots the soak.
@@ -67,13 +67,13 @@ start_wine() {
 # DS_SHELLFONT). No font substitute names it and no face of that name exists here, so Wine fell
 # back past its defaults (Arial, Liberation Sans, Bitstream Vera Sans; none installed) to DejaVu
 # Sans, wider than the dialog was laid out for, and texts were cut. A replacement is skipped
-# unless its face is loaded, and this Wine loads none of its own (/usr/share/wine/fonts):
-# Liberation Sans has Arial's widths, which the Windows face shares (version 1: version 2's
-# digits lose their last column here). Read at each program's start, so it holds from the
-# next one on.
+# unless its face is loaded, and this Wine loads none of its own (/usr/share/wine/fonts), so
+# Wine's Tahoma and MS Sans Serif (bitmap-only besides) never took. Arimo has Arial's widths,
+# which the Windows face shares (Liberation Sans has them too, but its hinted "t" inks a pixel
+# past its advance, cut at a right-aligned edge). Read at each program's start.
 use_dialog_face() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' \
-        /d 'Liberation Sans' /f </dev/null >/dev/null 2>&1
+        /d Arimo /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {
