@@ -31,6 +31,9 @@ DEMO_PACKAGES=(flite sox)
 BENCH_PACKAGES=(gnuplot-nox)
 # The recogniser service, a native program built with the host compiler.
 RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
+# tarvell-report natively with its tests: zlib to read the browser's PNG, chromium to render
+# the HTML report, time for the bench's peak memory.
+REPORT_PACKAGES=(g++ zlib1g-dev chromium time)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {
@@ -91,6 +94,38 @@ register_standin() {
 build_recogniser() {
     cmake -S "$ROOT/recogniser" -B "$ROOT/build/recogniser" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&
         ninja -C "$ROOT/build/recogniser" >/dev/null
+}
+
+# Builds tarvell-report natively (host compiler) into build/report, or with "sanitize" the
+# variant under AddressSanitizer and UndefinedBehaviorSanitizer into build/report-sanitize.
+build_report() {
+    local dir="$ROOT/build/report" flags=(-DCMAKE_BUILD_TYPE=Release)
+    if [ "${1:-}" = sanitize ]; then
+        dir="$ROOT/build/report-sanitize"
+        flags=(-DCMAKE_BUILD_TYPE=Debug -DTARVELL_REPORT_SANITIZE=ON)
+    fi
+    cmake -S "$ROOT/report" -B "$dir" -G Ninja "${flags[@]}" >/dev/null &&
+        ninja --quiet -C "$dir"
+}
+
+# Renders an HTML page (tarvell-report --html) to a PNG with headless chromium, as the report's
+# browser test does. Helpers that outlive the browser for a moment are waited for, and ended
+# by their process ids, found by this run's own profile folder.
+render_page() {
+    local page=$1 png=$2 profile status=0 pids
+    profile=$(mktemp -d)
+    timeout -k 5 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars \
+        --no-first-run --disable-crash-reporter --user-data-dir="$profile" \
+        --window-size=1300,4200 --screenshot="$png" "file://$(realpath "$page")" \
+        </dev/null >/dev/null 2>&1 || status=$?
+    for _ in $(seq 50); do
+        pids=$(pgrep -f -- "--user-data-dir=$profile" || true)
+        [ -z "$pids" ] && break
+        sleep 0.1
+    done
+    [ -n "$pids" ] && kill -9 $pids 2>/dev/null
+    rm -rf "$profile"
+    return $status
 }
 
 # Starts the recogniser service with its files in DIR and waits until its model is loaded.
