@@ -7,7 +7,7 @@
 #include "plain_report.h"
 #include "report_columns.h"
 #include "svg_chart.h"
-#include "version.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -71,8 +71,9 @@ std::string RtfDistribution(const std::vector<LogReport>& reports)
             double value = utterance.realTimeFactor;
             if (!std::isfinite(value))
                 continue;
-            int bin = static_cast<int>(std::floor((value - low) / width));
-            one.values[static_cast<size_t>(std::clamp(bin, 0, kRtfBins - 1))] += 1;
+            // Clamped as a double: a factor far beyond the 99th percentile would not fit an int.
+            double bin = std::clamp(std::floor((value - low) / width), 0.0, kRtfBins - 1.0);
+            one.values[static_cast<size_t>(bin)] += 1;
             ++counted;
         }
         for (double& value : one.values)

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "measure/utterance_math.h"
 #include "text_encoding.h"
 
 namespace {
@@ -83,8 +84,10 @@ std::optional<double> RealTimeFactor(std::string_view text)
         return std::numeric_limits<double>::infinity();
     if (text == "-inf")
         return -std::numeric_limits<double>::infinity();
-    if (text == "nan" || text == "-nan")
-        return std::numeric_limits<double>::quiet_NaN();
+    // The C runtimes differ in how they spell not-a-number.
+    for (std::string_view nan : {"nan", "-nan", "nan(ind)", "-nan(ind)", "nan(snan)", "-nan(snan)"})
+        if (text == nan)
+            return std::numeric_limits<double>::quiet_NaN();
     std::string_view digits = text.substr(0, 1) == "-" ? text.substr(1) : text;
     size_t point = digits.find('.');
     if (point == std::string_view::npos || point == 0 || digits.size() - point != 4 ||
@@ -123,21 +126,6 @@ std::optional<std::string_view> LabelledText(std::string_view line, std::string_
     if (line.size() == kCutLine)
         return rest;
     return std::nullopt;
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// The program's integer average: no words give 0, and the quotient truncates toward zero.
-int32_t TruncatedAverage(int32_t sum, int32_t count)
-{
-    if (count == 0)
-        return 0;
-    if (count == -1)
-        return static_cast<int32_t>(0u - static_cast<uint32_t>(sum));
-    return sum / count;
 }
 
 } // namespace

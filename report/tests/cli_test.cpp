@@ -4,7 +4,7 @@
 #include "log_builder.h"
 #include "report_options.h"
 #include "test_files.h"
-#include "version.h"
+#include "resources/version.h"
 
 using testfiles::Quoted;
 

@@ -92,9 +92,10 @@ TEST(Parser, ReadsWhatTheProgramWrites)
         {"no words", StartLines() + Block(1, "0.100", 1, {}), {1}, 0},
         {"not finite and negative factors",
          Block(1, "inf", 1, kThree) + Block(2, "nan", 1, kThree) + Block(3, "-nan", 1, kThree) +
-             Block(4, "-0.500", 1, kThree) + Block(5, "-inf", 1, kThree),
-         {5},
-         15},
+             Block(4, "-0.500", 1, kThree) + Block(5, "-inf", 1, kThree) +
+             Block(6, "-nan(ind)", 1, kThree) + Block(7, "-0.000", 1, kThree),
+         {7},
+         21},
         {"scores outside 0 to 100", Block(1, "0.100", 1, {{-5, "below"}, {150, "above"}}), {1}, 2},
         {"a number gap left by a failed analysis",
          Block(1, "0.100", 1, kThree) + Block(3, "0.100", 1, kThree),
