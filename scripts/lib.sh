@@ -24,9 +24,9 @@ BUILD_PACKAGES=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     mingw-w64-tools googletest
 )
-WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
-# The demo speaks its own sample.
-DEMO_PACKAGES=(espeak-ng sox)
+WINE_PACKAGES=(wine wine64 fonts-wine fonts-croscore xvfb xauth x11-utils)
+# The demo speaks its own corpus.
+DEMO_PACKAGES=(flite sox)
 # scripts/bench plots the soak.
 BENCH_PACKAGES=(gnuplot-nox)
 # The recogniser service, a native program built with the host compiler.
@@ -63,6 +63,20 @@ start_wine() {
     # Wine draws the windows' frames and captions itself, so screenshots show them even
     # where no window manager runs.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+    use_dialog_face
+}
+
+# The dialog asks for "Microsoft Sans Serif" by name (DS_SETFONT, not the MS Shell Dlg of
+# DS_SHELLFONT). No font substitute names it and no face of that name exists here, so Wine fell
+# back past its defaults (Arial, Liberation Sans, Bitstream Vera Sans; none installed) to DejaVu
+# Sans, wider than the dialog was laid out for, and texts were cut. A replacement is skipped
+# unless its face is loaded, and this Wine loads none of its own (/usr/share/wine/fonts), so
+# Wine's Tahoma and MS Sans Serif (bitmap-only besides) never took. Arimo has Arial's widths,
+# which the Windows face shares (Liberation Sans has them too, but its hinted "t" inks a pixel
+# past its advance, cut at a right-aligned edge). Read at each program's start.
+use_dialog_face() {
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft Sans Serif' \
+        /d Arimo /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine() {

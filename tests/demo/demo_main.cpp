@@ -1,22 +1,40 @@
 // The scripted session that scripts/run plays when there is no display: it works the real
-// dialog through the driver, as a user would, and leaves what it made in one folder.
+// dialog through the driver, as a user would, and leaves what it made in one folder. The
+// files are transcribed once per slider position (0, 50, 100), each in a fresh program so
+// that each session log holds that position alone.
 #include <windows.h>
+#include <commctrl.h>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "files.h"
 #include "resources/resource.h"
 #include "screenshot.h"
+#include "sweep_text.h"
 #include "tarvell_driver.h"
 
 namespace {
 
 constexpr DWORD kTranscriptionTimeoutMs = 120000;
+constexpr int kPositions[] = {0, 50, 100};
+// The screenshot shows the middle position, the engine's usual setting.
+constexpr int kScreenshotPosition = 50;
 
 void Say(const std::wstring& text)
 {
     std::wprintf(L"%ls\n", text.c_str());
     std::fflush(stdout);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::wstring FileName(const std::wstring& path)
+{
+    return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
 // Names a file in the save dialog that the click opens, and waits for the file.
@@ -32,10 +50,117 @@ bool SaveThroughDialog(driver::Tarvell& tarvell, int button, const std::wstring&
     return driver::WaitUntil([&] { return testfiles::Exists(path); });
 }
 
+// Moves the slider as a user's drag would end: the program writes the engine's setting when
+// the slider repaints, and shows the position under "Current:".
+bool SetSlider(const driver::Tarvell& tarvell, int position)
+{
+    HWND slider = tarvell.Control(IDC_SPEED_ACCURACY);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(slider, TBM_SETPOS, TRUE, position, SMTO_BLOCK, driver::kTimeoutMs,
+                        &ignored);
+    InvalidateRect(slider, nullptr, TRUE);
+    UpdateWindow(slider);
+    return driver::WaitUntil(
+        [&] { return tarvell.Text(IDC_CURRENT_SPEED) == std::to_wstring(position); });
+}
+
+int Utterances(const driver::Tarvell& tarvell)
+{
+    return _wtoi(tarvell.Text(IDC_UTTERANCES).c_str());
+}
+
+// Transcribes one file and waits for its end; false when it never started or never ended.
+bool Transcribe(const driver::Tarvell& tarvell, const std::wstring& path)
+{
+    tarvell.SetText(IDC_PATH, path);
+    int before = Utterances(tarvell);
+    tarvell.Click(IDC_TRANSCRIBE);
+    // A short file may be done before the first look.
+    if (!driver::WaitUntil(
+            [&] { return tarvell.IsEnabled(IDC_STOP) || Utterances(tarvell) != before; }))
+        return false;
+    return driver::WaitUntil([&] { return !tarvell.IsEnabled(IDC_STOP); }, kTranscriptionTimeoutMs);
+}
+
+struct Demo
+{
+    std::wstring folder;
+    std::vector<std::wstring> files;
+    std::vector<demo::PositionRun> runs;
+};
+
 int Fail(const std::wstring& what)
 {
     Say(L"The demo stopped: " + what);
     return 1;
+}
+
+// One program run at one slider position: every file transcribed, the log saved.
+int RunPosition(Demo& demo, int position)
+{
+    driver::Tarvell tarvell;
+    if (!tarvell.WaitForDialog() || !tarvell.MessageBoxes().empty())
+        return Fail(L"the dialog did not come up cleanly.");
+    bool first = demo.runs.empty();
+    if (first)
+        Say(L"Tarvell is running against the stand-in engine, version " +
+            tarvell.Text(IDC_ENGINE_VERSION) + L", profile " + tarvell.Text(IDC_PROFILE_SOURCE) +
+            L".");
+    if (!SetSlider(tarvell, position))
+        return Fail(L"the slider did not move to " + std::to_wstring(position) + L".");
+
+    demo::PositionRun run;
+    run.label = "slider " + std::to_string(position);
+    for (const std::wstring& file : demo.files) {
+        if (first) {
+            tarvell.SetText(IDC_PATH, file);
+            tarvell.ClickAndWait(IDC_CHECK_SNR);
+            Say(L"Signal-to-noise ratio of " + FileName(file) + L": " + tarvell.Text(IDC_SNR) +
+                L" dB.");
+        }
+        int before = Utterances(tarvell);
+        if (!Transcribe(tarvell, file))
+            return Fail(L"the transcription of " + file + L" did not run to its end.");
+        run.utterancesPerFile.push_back(Utterances(tarvell) - before);
+    }
+    Say(L"Slider at " + std::to_wstring(position) + L": " + tarvell.Text(IDC_UTTERANCES) +
+        L" utterances, " + tarvell.Text(IDC_WORDS) + L" words, average real-time factor " +
+        tarvell.Text(IDC_AVERAGE_RTF) + L", average score " +
+        tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
+
+    std::wstring suffix = std::to_wstring(position);
+    if (position == kScreenshotPosition) {
+        Sleep(500); // the last repaint
+        if (!driver::SaveWindowPng(tarvell.Dialog(), demo.folder + L"tarvell.png"))
+            return Fail(L"no screenshot.");
+        if (!SaveThroughDialog(tarvell, IDC_EXPORT_TEXT, demo.folder + L"transcript.txt"))
+            return Fail(L"the text was not exported.");
+    }
+    std::wstring log = demo.folder + L"session-log-" + suffix + L".txt";
+    if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
+        return Fail(L"the session log was not saved.");
+    if (tarvell.Exit() != 0u)
+        return Fail(L"Tarvell did not end cleanly.");
+
+    run.utterances = demo::ParseLoggedUtterances(testfiles::Read(log));
+    if (run.utterances.empty())
+        return Fail(L"the saved log " + log + L" holds no utterance.");
+    demo.runs.push_back(run);
+    return 0;
+}
+
+// The references beside the files: NAME.txt, one sentence a line.
+std::vector<demo::ReferenceFile> References(const std::vector<std::wstring>& files)
+{
+    std::vector<demo::ReferenceFile> references;
+    for (const std::wstring& file : files) {
+        demo::ReferenceFile reference;
+        reference.name = Narrow(FileName(file));
+        std::wstring text = file.substr(0, file.find_last_of(L'.')) + L".txt";
+        reference.sentences = demo::ReferenceSentences(testfiles::Read(text));
+        references.push_back(reference);
+    }
+    return references;
 }
 
 } // namespace
@@ -43,59 +168,28 @@ int Fail(const std::wstring& what)
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
-        return Fail(L"usage: tarvell_demo <output folder> <sample.wav>");
-    std::wstring folder = argv[1];
-    if (folder.back() != L'\\')
-        folder += L'\\';
-    std::wstring sample = argv[2];
-    CreateDirectoryW(folder.c_str(), nullptr);
+        return Fail(L"usage: tarvell_demo <output folder> <file.wav>...");
+    Demo demo;
+    demo.folder = argv[1];
+    if (demo.folder.back() != L'\\')
+        demo.folder += L'\\';
+    demo.files.assign(argv + 2, argv + argc);
+    CreateDirectoryW(demo.folder.c_str(), nullptr);
 
-    driver::Tarvell tarvell;
-    if (!tarvell.WaitForDialog() || !tarvell.MessageBoxes().empty())
-        return Fail(L"the dialog did not come up cleanly.");
-    Say(L"Tarvell is running against the stand-in engine, version " +
-        tarvell.Text(IDC_ENGINE_VERSION) + L", profile " + tarvell.Text(IDC_PROFILE_SOURCE) + L".");
+    for (int position : kPositions) {
+        Say(L"Transcribing " + std::to_wstring(demo.files.size()) + L" files with the slider at " +
+            std::to_wstring(position) + L" ...");
+        if (int failed = RunPosition(demo, position))
+            return failed;
+    }
 
-    tarvell.SetText(IDC_PATH, sample);
-    tarvell.Click(IDC_CHECK_SNR);
-    driver::WaitUntil([&] { return tarvell.Text(IDC_SNR) != L"0.000"; }, 5000);
-    Say(L"Signal-to-noise ratio of the sample: " + tarvell.Text(IDC_SNR) + L" dB.");
-
-    tarvell.Click(IDC_TRANSCRIBE);
-    if (!driver::WaitUntil([&] { return tarvell.IsEnabled(IDC_STOP); }))
-        return Fail(L"the transcription did not start.");
-    Say(L"Transcribing " + sample + L" ...");
-    if (!driver::WaitUntil([&] { return !tarvell.IsEnabled(IDC_STOP); }, kTranscriptionTimeoutMs))
-        return Fail(L"the transcription did not end.");
-    Say(L"Done: " + tarvell.Text(IDC_UTTERANCES) + L" utterances, " + tarvell.Text(IDC_WORDS) +
-        L" words, average real-time factor " + tarvell.Text(IDC_AVERAGE_RTF) + L".");
-
-    std::wstring screenshot = folder + L"tarvell.png";
-    Sleep(500); // the last repaint
-    if (!driver::SaveWindowPng(tarvell.Dialog(), screenshot))
-        return Fail(L"no screenshot.");
-    std::wstring log = folder + L"session-log.txt";
-    if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
-        return Fail(L"the session log was not saved.");
-    std::wstring text = folder + L"transcript.txt";
-    if (!SaveThroughDialog(tarvell, IDC_EXPORT_TEXT, text))
-        return Fail(L"the text was not exported.");
-
-    tarvell.Click(IDOK);
-    std::optional<DWORD> code = tarvell.WaitForExit();
-    if (!code)
-        return Fail(L"Tarvell did not end.");
-
-    std::string saved = testfiles::Read(log);
-    Say(L"\nThe saved session log:\n");
-    std::printf("%s", saved.c_str());
+    Say(L"\nRecognised words and their scores at each slider position:\n");
+    std::printf("%s", demo::WordsSideBySide(References(demo.files), demo.runs).c_str());
     std::fflush(stdout);
-    if (saved.find("Utterance #: 1 ") == std::string::npos)
-        return Fail(L"the saved log holds no utterance.");
-    if (!testfiles::Exists(screenshot))
-        return Fail(L"the screenshot is missing.");
-    Say(L"\nSession log:  " + log);
-    Say(L"Transcript:   " + text);
-    Say(L"Screenshot:   " + screenshot);
+    for (int position : kPositions)
+        Say(L"Session log:  " + demo.folder + L"session-log-" + std::to_wstring(position) +
+            L".txt");
+    Say(L"Transcript:   " + demo.folder + L"transcript.txt");
+    Say(L"Screenshot:   " + demo.folder + L"tarvell.png");
     return 0;
 }

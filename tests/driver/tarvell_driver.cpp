@@ -394,6 +394,13 @@ Tarvell::ResourceCounts Tarvell::Resources()
             AskProbe(probe::kGdiObjectCount, dialog_)};
 }
 
+Tarvell::TextMeasure Tarvell::MeasureText(HWND control)
+{
+    return {AskProbe(probe::kFontOfDialog, control) == 1, AskProbe(probe::kTextRoom, control),
+            AskProbe(probe::kTextWidth, control), AskProbe(probe::kTextLineHeight, control),
+            AskProbe(probe::kWrappedTextHeight, control)};
+}
+
 std::optional<DWORD> Tarvell::WaitForExit(DWORD timeoutMs)
 {
     if (process_.hProcess == nullptr ||

@@ -105,6 +105,18 @@ public:
         long gdiObjects = -1;
     };
     ResourceCounts Resources();
+    // A control's text measured inside the program, in the font the control uses, and the
+    // room the control leaves it (probe::kTextRoom); -1 where unknown. wrappedHeight:
+    // word-wrapped to the client width, -1 when a word is wider.
+    struct TextMeasure
+    {
+        bool inDialogFont = false;
+        long room = -1;
+        long width = -1;
+        long lineHeight = -1;
+        long wrappedHeight = -1;
+    };
+    TextMeasure MeasureText(HWND control);
 
     // The exit code, or nothing when the program is still running after the timeout.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = kTimeoutMs);

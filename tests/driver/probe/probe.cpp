@@ -1,9 +1,11 @@
 // Loaded into the program through a message hook that a test sets on the program's thread.
 // It answers what only code inside the program's process can see (the state of a system
 // menu item, which icon a message box shows, the process's own resource counts, which Wine
-// answers with 0 when another process asks) through a small shared block and an event.
+// answers with 0 when another process asks, a control's text measured in its own font)
+// through a small shared block and an event.
 #include <windows.h>
 #include <winternl.h>
+#include <string>
 
 #include "probe_protocol.h"
 
@@ -109,6 +111,80 @@ LONG GdiObjectCount()
     return count;
 }
 
+// The text as the control draws it: buttons and statics (unless SS_NOPREFIX) hide the
+// single ampersand that marks a mnemonic and show "&&" as one.
+std::wstring DrawnText(HWND control)
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    bool prefixes = lstrcmpiW(className, L"Button") == 0 ||
+                    (lstrcmpiW(className, L"Static") == 0 &&
+                     (GetWindowLongW(control, GWL_STYLE) & SS_NOPREFIX) == 0);
+    if (!prefixes)
+        return text;
+    std::wstring drawn;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size())
+            ++i;
+        drawn += text[i];
+    }
+    return drawn;
+}
+
+// Measures in the control's own font; -1 when it has none (the system font) or the DC fails.
+LONG MeasureText(WPARAM question, HWND control)
+{
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    HDC dc = font != nullptr ? GetDC(control) : nullptr;
+    if (dc == nullptr)
+        return -1;
+    HGDIOBJ before = SelectObject(dc, font);
+    std::wstring text = DrawnText(control);
+    LONG answer = -1;
+    if (question == probe::kTextWidth) {
+        SIZE size = {};
+        if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size))
+            answer = size.cx;
+    } else if (question == probe::kTextLineHeight) {
+        TEXTMETRICW metrics = {};
+        if (GetTextMetricsW(dc, &metrics))
+            answer = metrics.tmHeight;
+    } else if (question == probe::kWrappedTextHeight) {
+        RECT client = {};
+        GetClientRect(control, &client);
+        RECT wrapped = {0, 0, client.right, 0};
+        int height = DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &wrapped,
+                               DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+        answer = wrapped.right > client.right ? -1 : height;
+    }
+    SelectObject(dc, before);
+    ReleaseDC(control, dc);
+    return answer;
+}
+
+LONG TextRoom(HWND control)
+{
+    RECT client = {};
+    GetClientRect(control, &client);
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    if (lstrcmpiW(className, L"Edit") == 0) {
+        RECT format = {};
+        SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        return format.right - format.left;
+    }
+    if (lstrcmpiW(className, L"Button") == 0) {
+        // A group box's caption starts 7 pixels in and keeps as much clear on the right.
+        if ((GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX)
+            return client.right - 2 * 8;
+        return client.right - 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    }
+    return client.right;
+}
+
 LONG Answer(WPARAM question, HWND window)
 {
     switch (question) {
@@ -119,6 +195,14 @@ LONG Answer(WPARAM question, HWND window)
     case probe::kHandleCount: return HandleCount();
     case probe::kWindowCount: return WindowCount();
     case probe::kGdiObjectCount: return GdiObjectCount();
+    case probe::kTextWidth:
+    case probe::kTextLineHeight:
+    case probe::kWrappedTextHeight: return MeasureText(question, window);
+    case probe::kTextRoom: return TextRoom(window);
+    case probe::kFontOfDialog: {
+        LRESULT font = SendMessageW(window, WM_GETFONT, 0, 0);
+        return font != 0 && font == SendMessageW(GetParent(window), WM_GETFONT, 0, 0);
+    }
     }
     return -1;
 }
