@@ -29,6 +29,8 @@ WINE_PACKAGES=(wine wine64 fonts-wine xvfb xauth x11-utils)
 DEMO_PACKAGES=(espeak-ng sox)
 # scripts/bench plots the soak.
 BENCH_PACKAGES=(gnuplot-nox)
+# scripts/package zips the release; its tests unpack it.
+PACKAGE_PACKAGES=(zip unzip)
 # The recogniser service, a native program built with the host compiler.
 RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
 
