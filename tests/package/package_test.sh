@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Checks of the Windows release that scripts/package writes. CTest runs one check per test:
-#   build         package a copy of the sources (the build the other checks share)
-#   reproducible  package a second copy in another folder: the zips must be byte-identical
+#   build         scripts/package in this checkout (the package the other checks share; after
+#                 scripts/test has built build/i686 it only strips and zips)
+#   reproducible  package a copy of the sources in another folder: the zips must be
+#                 byte-identical
 #   contents      the archive's files, their order, times and line ends, the checksum
 #   pe            both programs: subsystem, DEP and ASLR, system DLLs only, manifest, stripped
 #   version       version.h, the archive's name, the guide, the version records and
@@ -18,8 +20,7 @@ x86_64_bin=${3:-}
 
 version=$(tarvell_version)
 name="tarvell-$version-win32"
-first="$work/first/src"
-zip="$first/build/dist/$name.zip"
+zip="$ROOT/build/dist/$name.zip"
 # Both builds record the time of the commit they come from.
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH TZ=UTC
@@ -63,12 +64,13 @@ resources_of() {
 
 check_build() {
     rm -rf "$work"
-    package_copy "$first"
+    mkdir -p "$work"
+    "$ROOT/scripts/package"
     [ -f "$zip" ] || fail "no $zip"
 }
 
 check_reproducible() {
-    local second="$work/second/a folder elsewhere/src"
+    local second="$work/a folder elsewhere/src"
     package_copy "$second"
     local other="$second/build/dist/$name.zip"
     if cmp "$zip" "$other"; then
@@ -106,7 +108,7 @@ check_contents() {
     unpack "$unpacked"
     local program
     for program in "${PACKAGED_PROGRAMS[@]}"; do
-        strip_program "$first/build/i686/bin/$program" "$work/stripped-$program"
+        strip_program "$ROOT/build/i686/bin/$program" "$work/stripped-$program"
         cmp "$work/stripped-$program" "$unpacked/$name/$program" ||
             fail "$program in the zip is not the build's, stripped"
     done
