@@ -33,6 +33,9 @@ BENCH_PACKAGES=(gnuplot-nox)
 PACKAGE_PACKAGES=(zip unzip)
 # The recogniser service, a native program built with the host compiler.
 RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
+# tarvell-report natively with its tests: zlib to read the browser's PNG, chromium to render
+# the HTML report, time for the bench's peak memory.
+REPORT_PACKAGES=(g++ zlib1g-dev chromium time)
 
 # Configures and builds one architecture into build/<arch>.
 build_arch() {
@@ -79,6 +82,18 @@ register_standin() {
 build_recogniser() {
     cmake -S "$ROOT/recogniser" -B "$ROOT/build/recogniser" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&
         ninja -C "$ROOT/build/recogniser" >/dev/null
+}
+
+# Builds tarvell-report natively (host compiler) into build/report, or with "sanitize" the
+# variant under AddressSanitizer and UndefinedBehaviorSanitizer into build/report-sanitize.
+build_report() {
+    local dir="$ROOT/build/report" flags=(-DCMAKE_BUILD_TYPE=Release)
+    if [ "${1:-}" = sanitize ]; then
+        dir="$ROOT/build/report-sanitize"
+        flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELL_REPORT_SANITIZE=ON)
+    fi
+    cmake -S "$ROOT/report" -B "$dir" -G Ninja "${flags[@]}" >/dev/null &&
+        ninja --quiet -C "$dir"
 }
 
 # Starts the recogniser service with its files in DIR and waits until its model is loaded.

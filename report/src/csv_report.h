@@ -1,0 +1,12 @@
+// The figures as CSV: one row per log (segment "all") and per segment.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "log_report.h"
+
+// A CSV field, quoted when it must be.
+std::string CsvField(const std::string& text);
+
+std::string CsvReport(const std::vector<LogReport>& reports);

@@ -1,0 +1,131 @@
+#include "log_content.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "file_access.h"
+
+LogCollector::LogCollector(LogContent& content, bool keepWords)
+    : content_(content), keepWords_(keepWords)
+{
+    NewSegment();
+}
+
+void LogCollector::NewSegment()
+{
+    content_.segments.emplace_back();
+}
+
+void LogCollector::SessionStarted(std::string_view)
+{
+    NewSegment();
+}
+
+void LogCollector::ResetPressed()
+{
+    NewSegment();
+}
+
+void LogCollector::UtteranceOpened(const UtteranceOpening& opening)
+{
+    pending_ = UtteranceFigures{};
+    pending_.number = opening.number;
+    pending_.realTimeFactor = opening.realTimeFactor;
+    pending_.alternates = opening.alternates;
+    pendingScores_ = ScoreHistogram{};
+    pendingWords_ = content_.words.size();
+    pendingLine_ = opening.line;
+}
+
+void LogCollector::Word(int32_t score, std::string_view text)
+{
+    ++pending_.words;
+    pendingScores_.Add(score);
+    if (keepWords_)
+        content_.words.push_back({std::string(text), score, complete_});
+}
+
+void LogCollector::UtteranceClosed(const UtteranceClosing& closing)
+{
+    pending_.averageScore = closing.averageScore;
+    Segment& segment = content_.segments.back();
+    if (segment.utterances.empty() && segment.dropped == 0)
+        segment.firstLine = pendingLine_;
+    segment.utterances.push_back(pending_);
+    segment.scores += pendingScores_;
+    ++complete_;
+}
+
+void LogCollector::UtteranceDropped()
+{
+    Segment& segment = content_.segments.back();
+    if (segment.utterances.empty() && segment.dropped == 0)
+        segment.firstLine = pendingLine_;
+    ++segment.dropped;
+    content_.words.resize(pendingWords_);
+}
+
+void LogCollector::Finish()
+{
+    auto& segments = content_.segments;
+    segments.erase(std::remove_if(segments.begin(), segments.end(),
+                                  [](const Segment& segment) {
+                                      return segment.utterances.empty() && segment.dropped == 0;
+                                  }),
+                   segments.end());
+}
+
+LogReading::LogReading(LogContent& content, bool keepWords)
+    : content_(content), collector_(content, keepWords), parser_(collector_)
+{}
+
+bool LogReading::Feed(std::string_view bytes)
+{
+    return splitter_.Feed(bytes, [&](std::string_view line) { return parser_.Line(line); });
+}
+
+void LogReading::Finish()
+{
+    parser_.End(splitter_.Remainder());
+    collector_.Finish();
+    content_.warnings = parser_.Warnings();
+    content_.lines = parser_.LinesRead();
+}
+
+std::string LogReading::Problem() const
+{
+    if (splitter_.TooLong())
+        return std::to_string(parser_.LinesRead() + 1) +
+               ": expected a line of a session log, found a line longer than " +
+               std::to_string(kLongestLine) + " bytes";
+    return std::to_string(parser_.Error().line) + ": " + parser_.Error().text;
+}
+
+bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::string& message)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
+    if (!file) {
+        message = path + ": cannot be opened (" + std::strerror(errno) + ")";
+        return false;
+    }
+    LogReading reading(content, keepWords);
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        if (got == 0)
+            break;
+        if (!reading.Feed(std::string_view(buffer.data(), got))) {
+            message = path + ":" + reading.Problem();
+            return false;
+        }
+    }
+    if (std::ferror(file.get())) {
+        message = path + ": cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    reading.Finish();
+    return true;
+}

@@ -1,0 +1,31 @@
+#include "log_report.h"
+
+std::vector<UtteranceFigures> LogReport::Utterances() const
+{
+    std::vector<UtteranceFigures> all;
+    for (const Segment& segment : content.segments)
+        all.insert(all.end(), segment.utterances.begin(), segment.utterances.end());
+    return all;
+}
+
+bool BuildLogReport(const std::string& path, const std::string& label,
+                    const ReferenceText* reference, bool keepPairs, LogReport& report,
+                    std::string& message)
+{
+    report.label = label;
+    report.path = path;
+    if (!ReadLog(path, reference != nullptr, report.content, message))
+        return false;
+    report.whole = FiguresOf(report.content);
+    size_t number = 0;
+    for (const Segment& segment : report.content.segments)
+        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+    if (reference) {
+        report.accuracy =
+            MeasureAccuracy(*reference, report.content, report.whole.utterances, keepPairs);
+        // The words were kept for the alignment alone.
+        report.content.words.clear();
+        report.content.words.shrink_to_fit();
+    }
+    return true;
+}

@@ -1,0 +1,127 @@
+#include "plain_report.h"
+
+#include "number_text.h"
+#include "report_columns.h"
+#include "text_encoding.h"
+#include "text_table.h"
+
+std::vector<std::string> Row(std::string first, std::vector<std::string> rest)
+{
+    rest.insert(rest.begin(), std::move(first));
+    return rest;
+}
+
+std::vector<std::string> Row(std::string first, std::string second, std::vector<std::string> rest)
+{
+    return Row(std::move(first), Row(std::move(second), std::move(rest)));
+}
+
+namespace {
+
+bool AnySplit(const std::vector<LogReport>& reports)
+{
+    for (const LogReport& report : reports)
+        if (report.segments.size() > 1)
+            return true;
+    return false;
+}
+
+std::string Notes(const std::vector<LogReport>& reports)
+{
+    std::string notes;
+    for (const LogReport& report : reports) {
+        const LogFigures& whole = report.whole;
+        if (whole.realTimeFactor.nonFinite > 0)
+            notes += report.label + ": " + std::to_string(whole.realTimeFactor.nonFinite) +
+                     " utterance(s) without a finite real-time factor (no duration) are left out "
+                     "of the RTF figures\n";
+        if (whole.dropped > 0)
+            notes += report.label + ": " + std::to_string(whole.dropped) +
+                     " unfinished utterance block(s) left out\n";
+    }
+    return notes;
+}
+
+std::string Details(const LogReport& report)
+{
+    std::string text = "\nUtterances of " + report.label + "\n";
+    TextTable table({"Segment", "Utterance", "RTF", "Words", "Alternates", "Average score"});
+    for (const SegmentReport& segment : report.segments)
+        for (const UtteranceFigures& utterance :
+             report.content.segments[segment.number - 1].utterances)
+            table.Add({std::to_string(segment.number), std::to_string(utterance.number),
+                       Fixed(utterance.realTimeFactor, 3), std::to_string(utterance.words),
+                       std::to_string(utterance.alternates),
+                       std::to_string(utterance.averageScore)});
+    text += table.Render();
+    if (!report.accuracy)
+        return text;
+    text += "\nAligned words of " + report.label + " (reference | recognised, score)\n";
+    TextTable pairs({"Utterance", "Edit", "Reference", "Recognised", "Score"});
+    for (const AlignedPair& pair : report.accuracy->pairs)
+        pairs.Add({std::to_string(pair.utterance + 1), EditName(pair.kind),
+                   pair.reference.empty() ? "-" : pair.reference,
+                   pair.hypothesis.empty() ? "-" : pair.hypothesis,
+                   pair.kind == EditKind::Deletion ? "" : std::to_string(pair.score)});
+    return text + pairs.Render();
+}
+
+} // namespace
+
+std::string PlainReport(const std::vector<LogReport>& reports, const std::string& referencePath,
+                        bool details)
+{
+    std::string text = "Logs\n";
+    TextTable logs(Row("Log", "Segments", FigureHeader()));
+    for (const LogReport& report : reports)
+        logs.Add(
+            Row(report.label, std::to_string(report.segments.size()), FigureCells(report.whole)));
+    text += logs.Render();
+
+    if (AnySplit(reports)) {
+        text += "\nSegments (split by Reset All)\n";
+        TextTable segments(Row("Log", "Segment", Row("From line", FigureHeader())));
+        for (const LogReport& report : reports)
+            for (const SegmentReport& segment : report.segments)
+                segments.Add(
+                    Row(report.label, std::to_string(segment.number),
+                        Row(std::to_string(segment.firstLine), FigureCells(segment.figures))));
+        text += segments.Render();
+    }
+
+    text += "\nConfidence scores (words per bin)\n";
+    TextTable histogram(Row("Log", HistogramHeader()));
+    for (const LogReport& report : reports)
+        histogram.Add(Row(report.label, HistogramCells(report.whole.scores)));
+    text += histogram.Render();
+
+    if (!referencePath.empty()) {
+        text += "\nAccuracy against " + referencePath + "\n";
+        TextTable accuracy(Row("Log", AccuracyHeader()));
+        for (const LogReport& report : reports)
+            accuracy.Add(Row(report.label, AccuracyCells(*report.accuracy)));
+        text += accuracy.Render();
+
+        text += "\nConfidence trust: error rate per score bin, and the threshold that best "
+                "separates wrong words from right ones\n";
+        TextTable trust(Row("Log", TrustHeader()));
+        for (const LogReport& report : reports)
+            trust.Add(Row(report.label, TrustCells(report.accuracy->trust)));
+        text += trust.Render();
+
+        text += "\nFlagging the words under a threshold: share of wrong words flagged / share "
+                "of right words flagged\n";
+        TextTable thresholds(Row("Log", ThresholdHeader()));
+        for (const LogReport& report : reports)
+            thresholds.Add(Row(report.label, ThresholdCells(report.accuracy->trust)));
+        text += thresholds.Render();
+    }
+
+    std::string notes = Notes(reports);
+    if (!notes.empty())
+        text += "\n" + notes;
+    if (details)
+        for (const LogReport& report : reports)
+            text += Details(report);
+    return text;
+}

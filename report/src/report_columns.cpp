@@ -1,0 +1,125 @@
+#include "report_columns.h"
+
+#include "number_text.h"
+
+std::vector<std::string> FigureHeader()
+{
+    return {"Utts",       "Words",   "W/Utt",   "MinW",    "MaxW",     "Alt/Utt", "RTF min",
+            "RTF median", "RTF p90", "RTF p99", "RTF max", "RTF mean", "Score<50"};
+}
+
+std::vector<std::string> FigureCells(const LogFigures& figures)
+{
+    const Spread& rtf = figures.realTimeFactor;
+    bool any = rtf.count > 0;
+    auto factor = [&](double value) { return any ? Fixed(value, 3) : std::string("n/a"); };
+    bool words = figures.scores.Total() > 0;
+    bool utterances = figures.utterances > 0;
+    return {Count(static_cast<int64_t>(figures.utterances)),
+            Count(figures.words),
+            utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a",
+            utterances ? Count(figures.fewestWords) : "n/a",
+            utterances ? Count(figures.mostWords) : "n/a",
+            utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a",
+            factor(rtf.minimum),
+            factor(rtf.median),
+            factor(rtf.p90),
+            factor(rtf.p99),
+            factor(rtf.maximum),
+            factor(rtf.mean),
+            words ? Percent(figures.shareUnder50) : "n/a"};
+}
+
+std::string BinName(int bin)
+{
+    return std::to_string(bin * 10) + "-" +
+           std::to_string(bin == kScoreBins - 1 ? 100 : bin * 10 + 9);
+}
+
+std::vector<std::string> HistogramHeader()
+{
+    std::vector<std::string> header;
+    for (int bin = 0; bin < kScoreBins; ++bin)
+        header.push_back(BinName(bin));
+    header.push_back("<0");
+    header.push_back(">100");
+    return header;
+}
+
+std::vector<std::string> HistogramCells(const ScoreHistogram& scores)
+{
+    std::vector<std::string> cells;
+    for (int64_t count : scores.bins)
+        cells.push_back(Count(count));
+    cells.push_back(Count(scores.below));
+    cells.push_back(Count(scores.above));
+    return cells;
+}
+
+std::vector<std::string> AccuracyHeader()
+{
+    return {"Ref words", "Words", "Right", "Sub", "Del", "Ins", "WER", "Aligned"};
+}
+
+std::vector<std::string> AccuracyCells(const LogAccuracy& accuracy)
+{
+    const EditCounts& counts = accuracy.counts;
+    return {
+        Count(counts.ReferenceWords()),  Count(accuracy.recognisedWords),
+        Count(counts.matches),           Count(counts.substitutions),
+        Count(counts.deletions),         Count(counts.insertions),
+        Percent(counts.WordErrorRate()), accuracy.perUtterance ? "per utterance" : "whole text"};
+}
+
+std::vector<std::string> TrustHeader()
+{
+    std::vector<std::string> header;
+    for (int bin = 0; bin < kScoreBins; ++bin)
+        header.push_back("Err " + BinName(bin));
+    header.push_back("Best threshold");
+    header.push_back("Wrong flagged");
+    header.push_back("Right flagged");
+    return header;
+}
+
+std::vector<std::string> TrustCells(const ConfidenceTrust& trust)
+{
+    std::vector<std::string> cells;
+    for (int bin = 0; bin < kScoreBins; ++bin)
+        cells.push_back(Percent(trust.ErrorRate(bin)));
+    bool separable = trust.rightWords > 0 && trust.wrongWords > 0;
+    const ThresholdPoint& best = trust.thresholds[static_cast<size_t>(trust.bestThreshold)];
+    cells.push_back(separable ? "<" + std::to_string(trust.bestThreshold) : "n/a");
+    cells.push_back(separable ? Percent(best.wrongFlagged) : "n/a");
+    cells.push_back(separable ? Percent(best.rightFlagged) : "n/a");
+    return cells;
+}
+
+std::vector<std::string> ThresholdHeader()
+{
+    std::vector<std::string> header;
+    for (int threshold = 10; threshold <= 100; threshold += 10)
+        header.push_back("<" + std::to_string(threshold));
+    return header;
+}
+
+std::vector<std::string> ThresholdCells(const ConfidenceTrust& trust)
+{
+    std::vector<std::string> cells;
+    for (int threshold = 10; threshold <= 100; threshold += 10) {
+        const ThresholdPoint& point = trust.thresholds[static_cast<size_t>(threshold)];
+        cells.push_back(Percent(point.wrongFlagged) + "/" + Percent(point.rightFlagged));
+    }
+    return cells;
+}
+
+const char* EditName(EditKind kind)
+{
+    switch (kind) {
+    case EditKind::Match: return "ok";
+    case EditKind::Substitution: return "sub";
+    case EditKind::Deletion: return "del";
+    case EditKind::Insertion: return "ins";
+    }
+    return "";
+}

@@ -1,0 +1,29 @@
+// The columns every output shares (terminal, CSV, HTML), so that they always agree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "log_accuracy.h"
+#include "log_figures.h"
+
+std::vector<std::string> FigureHeader();
+std::vector<std::string> FigureCells(const LogFigures& figures);
+
+// "0-9", "10-19", ..., "90-100".
+std::string BinName(int bin);
+std::vector<std::string> HistogramHeader();
+std::vector<std::string> HistogramCells(const ScoreHistogram& scores);
+
+std::vector<std::string> AccuracyHeader();
+std::vector<std::string> AccuracyCells(const LogAccuracy& accuracy);
+
+// Error rate per score bin, then the best threshold with its two shares.
+std::vector<std::string> TrustHeader();
+std::vector<std::string> TrustCells(const ConfidenceTrust& trust);
+
+// Thresholds 10, 20, ..., 100: "wrong flagged / right flagged".
+std::vector<std::string> ThresholdHeader();
+std::vector<std::string> ThresholdCells(const ConfidenceTrust& trust);
+
+const char* EditName(EditKind kind);

@@ -1,0 +1,103 @@
+#include "report_options.h"
+
+const char kUsage[] =
+    "usage: tarvell-report [--reference FILE] [--label NAME]... [--csv FILE] [--html FILE]\n"
+    "                      [--details] LOG...\n"
+    "       tarvell-report --version\n"
+    "\n"
+    "Reads session logs saved by Tarvell and reports, per log and per segment (Reset All\n"
+    "starts one): utterances, words, real-time factor spread, confidence scores; with\n"
+    "--reference, the word error rate and how far the confidence scores can be trusted.\n"
+    "  --reference FILE  the text spoken (UTF-8 or Latin-1): one line per utterance, or one\n"
+    "                    text for the whole log; every log given is measured against it\n"
+    "  --label NAME      a log's name in the tables, in the order of the logs (default: the\n"
+    "                    file name)\n"
+    "  --csv FILE        the figures as CSV, one row per log and per segment\n"
+    "  --html FILE       one self-contained page with the tables and charts\n"
+    "  --details         every utterance, and every aligned word pair with --reference\n"
+    "Exit code: 0 done, 2 a log or file that cannot be read or does not fit.\n";
+
+std::string FileNameOf(const std::string& path)
+{
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool ParseOptions(const std::vector<std::string>& arguments, ReportOptions& options,
+                  std::string& message)
+{
+    bool optionsEnd = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        if (optionsEnd || argument.size() < 2 || argument[0] != '-') {
+            options.logs.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        std::string value;
+        bool attached = false;
+        size_t equals = argument.find('=');
+        if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.resize(equals);
+            attached = true;
+        }
+        if (argument == "--details" || argument == "--version" || argument == "--help" ||
+            argument == "-h") {
+            if (attached) {
+                message = argument + " takes no value";
+                return false;
+            }
+            bool& flag = argument == "--details"   ? options.details
+                         : argument == "--version" ? options.version
+                                                   : options.help;
+            flag = true;
+            continue;
+        }
+        if (argument != "--reference" && argument != "--label" && argument != "--csv" &&
+            argument != "--html") {
+            message = "unknown option " + argument;
+            return false;
+        }
+        if (!attached) {
+            if (i + 1 >= arguments.size()) {
+                message = argument + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        }
+        if (argument == "--label") {
+            options.labels.push_back(value);
+            continue;
+        }
+        std::string& target = argument == "--reference" ? options.reference
+                              : argument == "--csv"     ? options.csv
+                                                        : options.html;
+        if (!target.empty()) {
+            message = argument + " given twice";
+            return false;
+        }
+        if (value.empty()) {
+            message = argument + " needs a file name";
+            return false;
+        }
+        target = value;
+    }
+    if (options.version || options.help)
+        return true;
+    if (options.logs.empty()) {
+        message = "no log given";
+        return false;
+    }
+    if (options.labels.size() > options.logs.size()) {
+        message = "more labels (" + std::to_string(options.labels.size()) + ") than logs (" +
+                  std::to_string(options.logs.size()) + ")";
+        return false;
+    }
+    for (size_t i = options.labels.size(); i < options.logs.size(); ++i)
+        options.labels.push_back(FileNameOf(options.logs[i]));
+    return true;
+}

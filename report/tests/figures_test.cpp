@@ -1,0 +1,108 @@
+// Spreads, score bins, figures over segments and the trust in confidence scores.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "confidence_trust.h"
+#include "log_figures.h"
+
+TEST(Spread, PercentilesInterpolateBetweenRanksAndNonFiniteValuesAreCountedApart)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    Spread spread = SpreadOf({5, 1, 4, 2, 3, inf, std::nan("")});
+    EXPECT_EQ(spread.count, 5u);
+    EXPECT_EQ(spread.nonFinite, 2u);
+    EXPECT_DOUBLE_EQ(spread.minimum, 1);
+    EXPECT_DOUBLE_EQ(spread.median, 3);
+    EXPECT_DOUBLE_EQ(spread.p90, 4.6);
+    EXPECT_DOUBLE_EQ(spread.p99, 4.96);
+    EXPECT_DOUBLE_EQ(spread.maximum, 5);
+    EXPECT_DOUBLE_EQ(spread.mean, 3);
+    EXPECT_EQ(SpreadOf({}).count, 0u);
+    EXPECT_DOUBLE_EQ(SpreadOf({-2}).p99, -2);
+    EXPECT_DOUBLE_EQ(SpreadOf({1, 2}).median, 1.5);
+}
+
+TEST(ScoreBins, TensWithHundredInTheLastAndOutsidersApart)
+{
+    struct Case
+    {
+        int32_t score;
+        int bin;
+    } cases[] = {{-1, -1},
+                 {0, 0},
+                 {9, 0},
+                 {10, 1},
+                 {49, 4},
+                 {50, 5},
+                 {99, 9},
+                 {100, 9},
+                 {101, 10},
+                 {std::numeric_limits<int32_t>::min(), -1},
+                 {std::numeric_limits<int32_t>::max(), 10}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ScoreBin(c.score), c.bin) << c.score;
+    ScoreHistogram histogram;
+    for (int32_t score : {-5, 0, 49, 50, 100, 150})
+        histogram.Add(score);
+    EXPECT_EQ(histogram.below, 1);
+    EXPECT_EQ(histogram.above, 1);
+    EXPECT_EQ(histogram.under50, 3);
+    EXPECT_EQ(histogram.Total(), 6);
+}
+
+TEST(LogFigures, WholeFileOverItsSegments)
+{
+    Segment first;
+    first.utterances = {{1, 0.5, 3, 2, 60}, {2, 1.5, 5, 4, 70}};
+    first.scores.Add(40);
+    first.scores.Add(80);
+    Segment second;
+    second.utterances = {{1, std::numeric_limits<double>::infinity(), 1, 1, 50}};
+    second.scores.Add(55);
+    second.dropped = 1;
+    LogContent content;
+    content.segments = {first, second};
+    LogFigures figures = FiguresOf(content);
+    EXPECT_EQ(figures.utterances, 3u);
+    EXPECT_EQ(figures.dropped, 1u);
+    EXPECT_EQ(figures.words, 9);
+    EXPECT_DOUBLE_EQ(figures.wordsPerUtterance, 3);
+    EXPECT_EQ(figures.fewestWords, 1);
+    EXPECT_EQ(figures.mostWords, 5);
+    EXPECT_DOUBLE_EQ(figures.alternatesPerUtterance, 7.0 / 3);
+    EXPECT_EQ(figures.realTimeFactor.count, 2u);
+    EXPECT_EQ(figures.realTimeFactor.nonFinite, 1u);
+    EXPECT_DOUBLE_EQ(figures.realTimeFactor.median, 1.0);
+    EXPECT_DOUBLE_EQ(figures.shareUnder50, 1.0 / 3);
+    EXPECT_EQ(FiguresOf(second).utterances, 1u);
+    EXPECT_EQ(FiguresOf(LogContent{}).utterances, 0u);
+}
+
+TEST(ConfidenceTrust, ErrorRatePerBinAndTheBestSeparatingThreshold)
+{
+    // Wrong words score 10 to 30, right ones 25 to 95: flagging under 31 catches every wrong
+    // word and one right word of five.
+    std::vector<ScoredOutcome> outcomes{{10, false}, {20, false}, {30, false}, {25, true},
+                                        {60, true},  {70, true},  {90, true},  {95, true}};
+    ConfidenceTrust trust = TrustOf(outcomes);
+    EXPECT_EQ(trust.wrongWords, 3);
+    EXPECT_EQ(trust.rightWords, 5);
+    EXPECT_DOUBLE_EQ(trust.ErrorRate(1), 1.0);
+    EXPECT_DOUBLE_EQ(trust.ErrorRate(2), 0.5);
+    EXPECT_DOUBLE_EQ(trust.ErrorRate(9), 0.0);
+    EXPECT_TRUE(std::isnan(trust.ErrorRate(4)));
+    EXPECT_EQ(trust.bestThreshold, 31);
+    EXPECT_DOUBLE_EQ(trust.thresholds[31].wrongFlagged, 1.0);
+    EXPECT_DOUBLE_EQ(trust.thresholds[31].rightFlagged, 0.2);
+    EXPECT_DOUBLE_EQ(trust.thresholds[0].wrongFlagged, 0.0);
+    EXPECT_DOUBLE_EQ(trust.thresholds[101].rightFlagged, 1.0);
+
+    // All right, or scores outside 0 to 100: nothing to separate, nothing out of range.
+    ConfidenceTrust allRight = TrustOf({{50, true}, {-20, true}, {400, true}});
+    EXPECT_EQ(allRight.bestThreshold, 0);
+    EXPECT_EQ(allRight.right[0], 1);
+    EXPECT_EQ(allRight.right[9], 1);
+    EXPECT_EQ(allRight.thresholds.size(), 102u);
+}
