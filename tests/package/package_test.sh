@@ -214,17 +214,46 @@ check_version() {
     expect_eq "tarvell-report --version" "tarvell-report $version" "$(tr -d '\r' <<<"$said")"
 }
 
+# A short saved session log: two utterances and the save marker, in the program's format.
+write_saved_log() {
+    printf '%s\r\n' \
+        "Mirelle Session Started: Wednesday, December 9, 2026 15:00:00" \
+        "Mirelle Log File Service, Tarvell's record of this session." "" \
+        "Utterance #: 1      RTF: 0.412      2 alternate phrases in result" \
+        "3 words in utterance, each with individual confidence scores:" "" \
+        "87 : the" "91 : quick" "62 : fox" "" \
+        "91 : quick <---> Maximum Score" "62 : fox <---> Minimum Score" "80 : <---> Average Score" \
+        "-------------------------------------------------" "" \
+        "Utterance #: 2      RTF: 0.250      1 alternate phrases in result" \
+        "1 words in utterance, each with individual confidence scores:" "" "70 : jumps" "" \
+        "70 : jumps <---> Maximum Score" "70 : jumps <---> Minimum Score" "70 : <---> Average Score" \
+        "-------------------------------------------------" "" "" \
+        "Session saved at: 15:01:00" "------------------------------------------" >"$1"
+}
+
 check_unpacked() {
     if ! emulation_available; then
-        echo "NOT RUN: the 32-bit programs of the package need the 32-bit emulation, which is"
-        echo "not available here; only their bytes were checked (contents)."
+        echo "NOT RUN: the packaged programs are 32-bit and this machine has no 32-bit"
+        echo "emulation; only their bytes were checked (package_contents)."
         exit 77
     fi
-    fail "32-bit run not written yet"
+    local unpacked="$work/unpacked"
+    unpack "$unpacked"
+    local folder="$unpacked/$name"
+    write_saved_log "$folder/session.txt"
+
+    # The packaged report on a saved log, from its own folder, against the x86_64 build.
+    local packaged expected
+    packaged=$(cd "$folder" && run_32bit tarvell-report.exe session.txt | tr -d '\r') ||
+        fail "the packaged tarvell-report.exe failed on a saved log"
+    expected=$(cd "$folder" && wine "$x86_64_bin/tarvell-report.exe" session.txt </dev/null |
+        tr -d '\r')
+    expect_eq "the packaged report of a saved log" "$expected" "$packaged"
+    grep -q "^session.txt  *1  *2  *4 " <<<"$packaged" || fail "report: 1 segment, 2 utts, 4 words"
 }
 
 emulation_available() {
-    false
+    declare -F run_32bit >/dev/null
 }
 
 "check_$check"
