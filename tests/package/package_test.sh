@@ -250,10 +250,27 @@ check_unpacked() {
         tr -d '\r')
     expect_eq "the packaged report of a saved log" "$expected" "$packaged"
     grep -q "^session.txt  *1  *2  *4 " <<<"$packaged" || fail "report: 1 segment, 2 utts, 4 words"
+
+    # The program from the unpacked folder: its start-up, then OK on the box that says no
+    # engine answers (none is registered for 32-bit programs here) or Exit on its dialog.
+    local seen
+    if seen=$(WINELOADER="$EMU32_DIR/loader/wine64" wine "$x86_64_bin/package_start_exit.exe" \
+        "$(winepath -w "$folder/tarvell.exe")" </dev/null | tr -d '\r'); then
+        echo "ok: the packaged tarvell.exe started and ended with exit code 0"
+    else
+        fail "the packaged tarvell.exe did not start and end cleanly"
+    fi
+    echo "$seen"
 }
 
+# The emulated 32-bit Wine of scripts/emu32.sh, when scripts/test has set it up.
 emulation_available() {
-    declare -F run_32bit >/dev/null
+    declare -F emu32_check >/dev/null && [ -x "${EMU32_LOADER:-}" ] &&
+        [ -d "${EMU32_ROOT:-}/usr/lib/wine" ] && emu32_fill_prefix && emu32_check
+}
+
+run_32bit() {
+    "$EMU32_LOADER" "$@" </dev/null
 }
 
 "check_$check"
