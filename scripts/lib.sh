@@ -132,3 +132,6 @@ stop_recogniser() {
     done
     rm -f "$dir/pid" "$dir/port"
 }
+
+# The emulated 32-bit Wine for the shipped program's tests (its own file, for clarity).
+source "$ROOT/scripts/emu32.sh"
