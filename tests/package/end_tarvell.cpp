@@ -1,7 +1,7 @@
-// Starts the program at the given path from its own folder, as Explorer would, and ends it as
-// a user would: OK on every box that stops its start-up (no engine answers where the package
-// is tested), Exit once its dialog shows. Succeeds when the program has ended by itself with
-// exit code 0; says what it saw either way.
+// Ends a running Tarvell as a user would: OK on every box that stops its start-up (no engine
+// answers where the package is tested), Exit once its dialog shows. Succeeds when the program
+// has ended by itself with exit code 0; says what it saw either way. It finds the program by
+// its dialog, so that it can end one started by another loader (the emulated 32-bit Wine).
 #include <windows.h>
 
 #include <cstdio>
@@ -30,21 +30,22 @@ std::wstring ClassOf(HWND window)
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
+int wmain()
 {
-    if (argc != 2) {
-        std::fwprintf(stderr, L"usage: package_start_exit PROGRAM\n");
-        return 2;
+    // Found by its dialog, which exists (hidden) from the start of the program's start-up.
+    HWND found = nullptr;
+    if (!driver::WaitUntil(
+            [&] { return (found = FindWindowW(L"#32770", driver::kDialogCaption)) != nullptr; },
+            kRunTimeoutMs)) {
+        std::wprintf(L"no Tarvell dialog came within %lu ms\n", kRunTimeoutMs);
+        return 1;
     }
-    std::wstring path = argv[1];
-    std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
-    std::wstring commandLine = L"\"" + path + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
-        std::wprintf(L"could not start %ls: error %lu\n", path.c_str(), GetLastError());
+    DWORD processId = 0;
+    GetWindowThreadProcessId(found, &processId);
+    HANDLE process = OpenProcess(
+        SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, processId);
+    if (process == nullptr) {
+        std::wprintf(L"could not open process %lu: error %lu\n", processId, GetLastError());
         return 1;
     }
 
@@ -54,7 +55,7 @@ int wmain(int argc, wchar_t** argv)
     bool ended = driver::WaitUntil(
         [&] {
             bool boxOpen = false;
-            for (HWND window : driver::WindowsOf(process.dwProcessId)) {
+            for (HWND window : driver::WindowsOf(processId)) {
                 if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
                     continue;
                 std::wstring caption = WindowText(window);
@@ -75,20 +76,19 @@ int wmain(int argc, wchar_t** argv)
                 PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                 exitPressed = true;
             }
-            return WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0;
+            return WaitForSingleObject(process, 50) == WAIT_OBJECT_0;
         },
         kRunTimeoutMs);
 
     DWORD code = 0xFFFFFFFF;
     if (ended) {
-        GetExitCodeProcess(process.hProcess, &code);
+        GetExitCodeProcess(process, &code);
         std::wprintf(L"ended with exit code %lu\n", code);
     } else {
         std::wprintf(L"still running after %lu ms: ended by force\n", kRunTimeoutMs);
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, driver::kTimeoutMs);
+        TerminateProcess(process, 99);
+        WaitForSingleObject(process, driver::kTimeoutMs);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    CloseHandle(process);
     return ended && code == 0 ? 0 : 1;
 }
