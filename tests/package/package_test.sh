@@ -21,7 +21,11 @@ x86_64_bin=${3:-}
 version=$(tarvell_version)
 name="tarvell-$version-win32"
 zip="$ROOT/build/dist/$name.zip"
-# Both builds record the time of the commit they come from.
+# Both builds record the time of the commit they come from, as the shared build took it:
+# a commit made while the checks run must not change it under them.
+if [ "$check" != build ] && [ -f "$work/source_date_epoch" ]; then
+    SOURCE_DATE_EPOCH=$(cat "$work/source_date_epoch")
+fi
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH TZ=UTC
 
@@ -65,6 +69,7 @@ resources_of() {
 check_build() {
     rm -rf "$work"
     mkdir -p "$work"
+    echo "$SOURCE_DATE_EPOCH" >"$work/source_date_epoch"
     "$ROOT/scripts/package"
     [ -f "$zip" ] || fail "no $zip"
 }
