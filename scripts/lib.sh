@@ -90,10 +90,30 @@ build_report() {
     local dir="$ROOT/build/report" flags=(-DCMAKE_BUILD_TYPE=Release)
     if [ "${1:-}" = sanitize ]; then
         dir="$ROOT/build/report-sanitize"
-        flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELL_REPORT_SANITIZE=ON)
+        flags=(-DCMAKE_BUILD_TYPE=Debug -DTARVELL_REPORT_SANITIZE=ON)
     fi
     cmake -S "$ROOT/report" -B "$dir" -G Ninja "${flags[@]}" >/dev/null &&
         ninja --quiet -C "$dir"
+}
+
+# Renders an HTML page (tarvell-report --html) to a PNG with headless chromium, as the report's
+# browser test does. Helpers that outlive the browser for a moment are waited for, and ended
+# by their process ids, found by this run's own profile folder.
+render_page() {
+    local page=$1 png=$2 profile status=0 pids
+    profile=$(mktemp -d)
+    timeout -k 5 90 chromium --headless --no-sandbox --disable-gpu --hide-scrollbars \
+        --no-first-run --disable-crash-reporter --user-data-dir="$profile" \
+        --window-size=1300,4200 --screenshot="$png" "file://$(realpath "$page")" \
+        </dev/null >/dev/null 2>&1 || status=$?
+    for _ in $(seq 50); do
+        pids=$(pgrep -f -- "--user-data-dir=$profile" || true)
+        [ -z "$pids" ] && break
+        sleep 0.1
+    done
+    [ -n "$pids" ] && kill -9 $pids 2>/dev/null
+    rm -rf "$profile"
+    return $status
 }
 
 # Starts the recogniser service with its files in DIR and waits until its model is loaded.

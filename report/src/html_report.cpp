@@ -7,7 +7,7 @@
 #include "plain_report.h"
 #include "report_columns.h"
 #include "svg_chart.h"
-#include "version.h"
+#include "resources/version.h"
 
 namespace {
 

@@ -92,6 +92,8 @@ void LogReading::Finish()
     parser_.End(splitter_.Remainder());
     collector_.Finish();
     content_.warnings = parser_.Warnings();
+    std::stable_sort(content_.warnings.begin(), content_.warnings.end(),
+                     [](const LogProblem& a, const LogProblem& b) { return a.line < b.line; });
     content_.lines = parser_.LinesRead();
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "measure/utterance_math.h"
 #include "text_encoding.h"
 
 namespace {
@@ -123,21 +124,6 @@ std::optional<std::string_view> LabelledText(std::string_view line, std::string_
     if (line.size() == kCutLine)
         return rest;
     return std::nullopt;
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// The program's integer average: no words give 0, and the quotient truncates toward zero.
-int32_t TruncatedAverage(int32_t sum, int32_t count)
-{
-    if (count == 0)
-        return 0;
-    if (count == -1)
-        return static_cast<int32_t>(0u - static_cast<uint32_t>(sum));
-    return sum / count;
 }
 
 } // namespace
@@ -328,8 +314,11 @@ bool LogParser::BlockLine(std::string_view line)
         return true;
     case Expect::Words:
         if (wordsSeen_ < opening_.wordCount) {
-            // A failed analysis stops after some words; the next thing the program writes
+            // Word lines start with their score; whatever else comes while words are still due
+            // means a failed analysis stopped the block, and what the program wrote next
             // starts at the top level again.
+            if (!line.empty() && (IsDigit(line[0]) || line[0] == '-'))
+                return WordLine(line);
             bool nextItem = StartsWith(line, kUtterancePrefix) || line == kResetText ||
                             line.empty() || StartsWith(line, kStartPrefix);
             if (nextItem) {

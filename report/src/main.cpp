@@ -9,7 +9,7 @@
 #include "log_report.h"
 #include "plain_report.h"
 #include "report_options.h"
-#include "version.h"
+#include "resources/version.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -86,6 +86,8 @@ int Run(const std::vector<std::string>& arguments)
 // Arguments as UTF-8, whatever the console's code page, so any file name can be opened.
 int wmain(int argc, wchar_t** argv)
 {
+    // The console's code page outlives the program: put back the one it had.
+    UINT codePage = GetConsoleOutputCP();
     SetConsoleOutputCP(CP_UTF8);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
@@ -94,7 +96,10 @@ int wmain(int argc, wchar_t** argv)
         WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, argument.data(), length, nullptr, nullptr);
         arguments.push_back(argument);
     }
-    return Run(arguments);
+    int code = Run(arguments);
+    std::fflush(stdout);
+    SetConsoleOutputCP(codePage);
+    return code;
 }
 #else
 int main(int argc, char** argv)

@@ -2,6 +2,7 @@
 // fit, fed in pieces of several sizes so that no line end is missed at a piece's edge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "log_builder.h"
@@ -201,10 +202,11 @@ TEST(Parser, ALogCutShortIsReadToItsLastCompleteBlock)
         EXPECT_EQ(dropped, c.dropped);
         // The dropped block's words are not kept.
         EXPECT_EQ(outcome.content.words.size(), 3 * c.utterances);
-        ASSERT_FALSE(outcome.content.warnings.empty());
-        EXPECT_EQ(outcome.content.warnings[0].line, c.warningLine);
-        EXPECT_NE(outcome.content.warnings[0].text.find(c.warning), std::string::npos)
-            << outcome.content.warnings[0].text;
+        auto warning = std::find_if(
+            outcome.content.warnings.begin(), outcome.content.warnings.end(),
+            [&](const LogProblem& w) { return w.text.find(c.warning) != std::string::npos; });
+        ASSERT_NE(warning, outcome.content.warnings.end());
+        EXPECT_EQ(warning->line, c.warningLine);
     }
 }
 

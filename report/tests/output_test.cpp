@@ -1,0 +1,95 @@
+// What the outputs hold: the table's layout, CSV quoting, and a page that stands alone.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "csv_report.h"
+#include "html_report.h"
+#include "log_builder.h"
+#include "svg_chart.h"
+#include "text_table.h"
+
+namespace {
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+LogReport ReportOf(const std::string& bytes, const std::string& label,
+                   const ReferenceText* reference)
+{
+    LogReport report;
+    report.label = label;
+    LogReading reading(report.content, reference != nullptr);
+    EXPECT_TRUE(reading.Feed(bytes)) << reading.Problem();
+    reading.Finish();
+    report.whole = FiguresOf(report.content);
+    size_t number = 0;
+    for (const Segment& segment : report.content.segments)
+        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+    if (reference)
+        report.accuracy =
+            MeasureAccuracy(*reference, report.content, report.whole.utterances, true);
+    return report;
+}
+
+} // namespace
+
+TEST(TextTable, PadsColumnsByCharactersNotBytes)
+{
+    TextTable table({"Log", "Words"});
+    table.Add({"caf\xc3\xa9", "12"});
+    table.Add({"longer name", "3"});
+    EXPECT_EQ(table.Render(), "Log          Words\n"
+                              "caf\xc3\xa9            12\n"
+                              "longer name      3\n");
+}
+
+TEST(Csv, QuotesOnlyWhatNeedsIt)
+{
+    EXPECT_EQ(CsvField("plain"), "plain");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+}
+
+TEST(Svg, TicksAndEscapes)
+{
+    EXPECT_EQ(AxisTicks(0, 1), (std::vector<double>{0, 0.2, 0.4, 0.6000000000000001, 0.8, 1}));
+    EXPECT_EQ(AxisTicks(0, 87).back(), 100);
+    EXPECT_EQ(AxisTicks(-3, 4).front(), -4);
+    EXPECT_EQ(AxisTicks(5, 5).size(), 6u);
+    EXPECT_EQ(Escaped("<a href=\"x\">&'"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;");
+}
+
+TEST(Html, OnePageWithEveryChartAndNothingFetchedOrRun)
+{
+    using namespace testlog;
+    std::string log = StartLines() + Block(1, "0.500", 2, {{90, "hello"}, {40, "world"}}) +
+                      Block(2, "inf", 1, {{70, "<script>"}});
+    ReferenceText reference = ReferenceFromBytes("hello world\nscript\n");
+    std::vector<LogReport> reports{ReportOf(log, "one & only", &reference),
+                                   ReportOf(log, "second", &reference)};
+    std::string page = HtmlReport(reports, "ref.txt");
+    for (const char* id : {"rtf-per-utterance", "rtf-distribution", "confidence-histogram",
+                           "calibration", "threshold-curve", "comparison-rtf", "comparison-scores"})
+        EXPECT_NE(page.find(std::string("id=\"") + id + "\""), std::string::npos) << id;
+    EXPECT_EQ(Occurrences(page, "<svg "), 7u);
+    EXPECT_EQ(Occurrences(page, "</svg>"), 7u);
+    EXPECT_EQ(page.find("<script"), std::string::npos);
+    EXPECT_EQ(page.find("src="), std::string::npos);
+    EXPECT_EQ(page.find("href="), std::string::npos);
+    EXPECT_EQ(page.find("url("), std::string::npos);
+    EXPECT_NE(page.find("one &amp; only"), std::string::npos);
+    // Without a reference there is nothing to calibrate.
+    std::vector<LogReport> plain{ReportOf(log, "x", nullptr)};
+    std::string without = HtmlReport(plain, "");
+    EXPECT_EQ(Occurrences(without, "<svg "), 5u);
+    EXPECT_EQ(without.find("calibration"), std::string::npos);
+    // Every number drawn is a finite one.
+    EXPECT_FALSE(std::regex_search(page, std::regex("(nan|inf)[\" ,]")));
+}
