@@ -120,7 +120,7 @@ emu32_check() {
 # The scenarios the 32-bit program runs: the same end-to-end tests as the x86_64 build,
 # compared with it through the values both must show (start-up fields and the engine's
 # journal, report lines, saved and exported files, failure boxes, exit with nothing left).
-EMU32_SCENARIOS='standin_register|StartUp\.|Ending\.Exit|Profile\.StartUpShows|DictationTarget\.Exit|Measuring\.OneUtterance|Measuring\.ResetAll|Measuring\.EachFailure|Audio\.Transcribing|SaveLog\.Suggests|Export\.Writes|FailureSweep\.StartUpQueries'
+EMU32_SCENARIOS='standin_register|StartUp\.|Ending\.Exit|Profile\.StartUpShows|DictationTarget\.Exit|Measuring\.ResetAll|Measuring\.EachFailure|Audio\.Transcribing|SaveLog\.Suggests|Export\.Writes|FailureSweep\.StartUpQueries|Comparison\.|compare_with_x86_64'
 
 # Builds the i686 tree with the end-to-end tests (driver, probe and stand-in all 32-bit),
 # whose CTest emulator is the emulated loader.
@@ -129,5 +129,5 @@ build_emu32_tests() {
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_LOADER" >/dev/null
     ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe shell_tests \
-        engine_session_tests measuring_tests audio_tests records_tests failure_sweep_tests
+        engine_session_tests measuring_tests audio_tests records_tests failure_sweep_tests comparison_tests
 }
