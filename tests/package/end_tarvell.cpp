@@ -30,8 +30,16 @@ std::wstring ClassOf(HWND window)
 
 } // namespace
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
+    // "--desktop": only bring up Wine's desktop, so that the program under the emulation
+    // finds it running rather than having to start it itself.
+    if (argc == 2 && std::wstring(argv[1]) == L"--desktop") {
+        HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                      nullptr, nullptr);
+        DestroyWindow(window);
+        return window != nullptr && GetDesktopWindow() != nullptr ? 0 : 1;
+    }
     // Found by its dialog, which exists (hidden) from the start of the program's start-up.
     HWND found = nullptr;
     if (!driver::WaitUntil(

@@ -258,6 +258,7 @@ check_unpacked() {
 
     # The program from the unpacked folder: its start-up, then OK on the box that says no
     # engine answers (none is registered for 32-bit programs here) or Exit on its dialog.
+    wine "$x86_64_bin/package_end_tarvell.exe" --desktop </dev/null || fail "no Wine desktop"
     env -C "$folder" timeout 200 "$EMU32_LOADER" tarvell.exe </dev/null >/dev/null 2>&1 &
     local program=$!
     if ! wine "$x86_64_bin/package_end_tarvell.exe" </dev/null | tr -d '\r'; then
