@@ -6,5 +6,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TARVELL_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests and helpers built here run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Tests and helpers built here run under Wine; the emulated 32-bit Wine names its own loader.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()

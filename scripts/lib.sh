@@ -29,6 +29,8 @@ WINE_PACKAGES=(wine wine64 fonts-wine fonts-croscore xvfb xauth x11-utils)
 DEMO_PACKAGES=(flite sox)
 # scripts/bench plots the soak.
 BENCH_PACKAGES=(gnuplot-nox)
+# scripts/package zips the release; its tests unpack it.
+PACKAGE_PACKAGES=(zip unzip)
 # The recogniser service, a native program built with the host compiler.
 RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
 # tarvell-report natively with its tests: zlib to read the browser's PNG, chromium to render
@@ -164,3 +166,6 @@ stop_recogniser() {
     done
     rm -f "$dir/pid" "$dir/port"
 }
+
+# The emulated 32-bit Wine for the shipped program's tests (its own file, for clarity).
+source "$ROOT/scripts/emu32.sh"

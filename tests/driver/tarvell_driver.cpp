@@ -77,23 +77,31 @@ std::vector<std::wstring> SessionLogCandidates()
 
 } // namespace
 
+namespace {
+
+struct WindowSearch
+{
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+// A named callback, not a lambda: the 32-bit build needs the callback's __stdcall.
+BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lp)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> WindowsOf(DWORD processId)
 {
-    struct Search
-    {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectWindowOfProcess, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -62,17 +62,19 @@ BOOL CALLBACK CountOwnWindow(HWND window, LPARAM counter)
     return TRUE;
 }
 
+// A named callback, not a lambda: the 32-bit build needs the callback's __stdcall.
+BOOL CALLBACK CountOwnWindowAndChildren(HWND top, LPARAM counter)
+{
+    CountOwnWindow(top, counter);
+    EnumChildWindows(top, CountOwnWindow, counter);
+    return TRUE;
+}
+
 // Wine's GetGuiResources is a stub; windows are the USER objects a leak would pile up.
 LONG WindowCount()
 {
     LONG count = 0;
-    EnumWindows(
-        [](HWND top, LPARAM counter) {
-            CountOwnWindow(top, counter);
-            EnumChildWindows(top, CountOwnWindow, counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumWindows(CountOwnWindowAndChildren, reinterpret_cast<LPARAM>(&count));
     for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window != nullptr;
          window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
         CountOwnWindow(window, reinterpret_cast<LPARAM>(&count));
