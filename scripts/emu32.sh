@@ -10,6 +10,7 @@
 EMU32_DIR="$ROOT/build/emu32"
 EMU32_ROOT="$EMU32_DIR/root"
 EMU32_LOADER="$EMU32_ROOT/usr/lib/wine/wine"
+EMU32_TEST_RUNNER="$EMU32_DIR/run-test"
 # The host side: qemu, and the compiler and linker for the small reservation library.
 EMU32_HOST_PACKAGES=(qemu-user gcc binutils)
 # Wine and what its 32-bit Unix libraries load: X11 for the windows, FreeType and
@@ -78,6 +79,9 @@ setup_emu32() {
     mv "$EMU32_ROOT/usr/lib/wine/wine" "$EMU32_ROOT/usr/lib/wine/wine-i386"
     cp /usr/lib/wine/wine64 "$EMU32_ROOT/usr/lib/wine/wine64"
     ln -sf /usr/lib/wine/wineserver "$EMU32_ROOT/usr/lib/wine/wineserver"
+    # That copy finds its ntdll.so beside its folder, as the system one does.
+    mkdir -p "$EMU32_ROOT/usr/lib/x86_64-linux-gnu"
+    ln -sfn /usr/lib/x86_64-linux-gnu/wine "$EMU32_ROOT/usr/lib/x86_64-linux-gnu/wine"
     cat >"$EMU32_LOADER" <<EOF
 #!/bin/sh
 # The 32-bit Wine loader under qemu-i386 (written by scripts/emu32.sh).
@@ -92,6 +96,15 @@ export WINELOADERNOEXEC=1
 exec /usr/bin/qemu-i386 -L "$EMU32_ROOT" -0 "$EMU32_LOADER" "$EMU32_ROOT/usr/lib/wine/wine-i386" "\$@"
 EOF
     chmod +x "$EMU32_LOADER"
+    cat >"$EMU32_TEST_RUNNER" <<EOF
+#!/bin/sh
+# CTest's emulator for the 32-bit tests (written by scripts/emu32.sh). A test that CTest
+# kills at its time limit leaves its program running, and one copy runs per session: end
+# it first, so that one hung test fails alone.
+wine taskkill /f /im tarvell.exe >/dev/null 2>&1
+exec "$EMU32_LOADER" "\$@"
+EOF
+    chmod +x "$EMU32_TEST_RUNNER"
     echo "$want" >"$stamp"
 }
 
@@ -127,7 +140,7 @@ EMU32_SCENARIOS='standin_register|StartUp\.|Ending\.Exit|Profile\.StartUpShows|D
 build_emu32_tests() {
     cmake -S "$ROOT" -B "$ROOT/build/i686-tests" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_LOADER" >/dev/null
+        -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_TEST_RUNNER" >/dev/null
     ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe shell_tests \
         engine_session_tests measuring_tests audio_tests records_tests failure_sweep_tests comparison_tests
 }

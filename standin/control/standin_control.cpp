@@ -165,8 +165,9 @@ bool SendRequest(HWND window, const std::string& script)
     data.cbData = static_cast<DWORD>(script.size());
     data.lpData = const_cast<char*>(script.data());
     DWORD_PTR answer = FALSE;
-    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                               SMTO_ABORTIFHUNG, 5000, &answer) != 0 &&
+    // Generous for the 32-bit program under emulation, where a busy moment lasts seconds.
+    return SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                               20000, &answer) != 0 &&
            answer == TRUE;
 }
 

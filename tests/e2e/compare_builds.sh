@@ -11,6 +11,8 @@ if [ ! -f "$x64" ]; then
     echo "compare: no x86_64 build at $x64 (build build/x86_64 first)" >&2
     exit 1
 fi
+# A program left by a test killed earlier would refuse the session its start.
+wine taskkill /f /im tarvell.exe >/dev/null 2>&1
 # Each build's stand-in is registered in its own registry view of the prefix.
 wine regsvr32 /s "$(winepath -w "$(dirname "$x64")/tarvell_standin.dll")" </dev/null
 TARVELL_COMPARISON_OUT=$(winepath -w "$out/x86_64.txt") wine "$x64" \
