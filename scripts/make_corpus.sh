@@ -43,8 +43,8 @@ finish_file() {
 : >"$out/reference.txt"
 current="" current_noise="" parts=()
 i=0
-while IFS='|' read -r spec sentence; do
-    read -r name voice noise <<<"$spec"
+while IFS='|' read -r entry sentence; do
+    read -r name voice noise <<<"$entry"
     sentence=${sentence# }
     if [ "$name" != "$current" ]; then
         [ -n "$current" ] && finish_file "$current" "$current_noise" "${parts[@]}"

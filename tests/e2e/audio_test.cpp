@@ -19,21 +19,6 @@ const wchar_t kFormatHint[] =
     L"Please make sure that the Wav file exists and has 16-bit PCM mono format with sampling "
     L"rate between 8 kHz (for telephony) and 99 kHz, or ADPCM (IMA and Microsoft) format.";
 
-// A WAV of tone bursts of 600 ms with pauses of 500 ms between them, over quiet noise.
-std::wstring SpokenFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts,
-                        double snrDb = 30)
-{
-    std::vector<standin::testing::Burst> spans;
-    for (int i = 0; i < bursts; ++i)
-        spans.push_back({300.0 + i * 1100.0, 900.0 + i * 1100.0});
-    std::wstring path = folder / name;
-    testfiles::Write(
-        path, standin::testing::WavBytes(
-                  standin::testing::BurstsInNoise(spans, 300.0 + bursts * 1100.0, 16000, snrDb),
-                  16000, 1, 16));
-    return path;
-}
-
 // Scenario in which a file's utterances take as long to process as they last.
 Scenario Paced(double factor = 1.0)
 {

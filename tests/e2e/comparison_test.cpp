@@ -45,19 +45,6 @@ Utterance Spoken(std::vector<std::pair<LONG, std::wstring>> words, LONG startMs,
     return utterance;
 }
 
-std::wstring ToneFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts)
-{
-    std::vector<standin::testing::Burst> spans;
-    for (int i = 0; i < bursts; ++i)
-        spans.push_back({300.0 + i * 1100.0, 900.0 + i * 1100.0});
-    std::wstring path = folder / name;
-    testfiles::Write(path,
-                     standin::testing::WavBytes(
-                         standin::testing::BurstsInNoise(spans, 300.0 + bursts * 1100.0, 16000, 30),
-                         16000, 1, 16));
-    return path;
-}
-
 class Record
 {
 public:
@@ -162,7 +149,7 @@ TEST(Comparison, OneSessionThroughTheMainPathsIsWrittenOut)
         Statistics(record, session);
 
         record.Section("file transcription");
-        std::wstring file = ToneFile(folder, L"three.wav", 3);
+        std::wstring file = SpokenFile(folder, L"three.wav", 3);
         testfiles::Write(folder / L"three.txt", "golf hotel india juliet kilo lima");
         session->SetText(IDC_PATH, file);
         session->Click(IDC_TRANSCRIBE);

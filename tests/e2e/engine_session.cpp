@@ -1,6 +1,7 @@
 #include "engine_session.h"
 
 #include "resources/resource.h"
+#include "standin_test_support.h"
 
 namespace e2e {
 
@@ -79,6 +80,20 @@ std::vector<JournalEntry> Session::Calls(const std::string& operation) const
 DWORD Session::EndWithExit()
 {
     return program_->DismissBoxesUntilExit();
+}
+
+std::wstring SpokenFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts,
+                        double snrDb)
+{
+    std::vector<standin::testing::Burst> spans;
+    for (int i = 0; i < bursts; ++i)
+        spans.push_back({300.0 + i * 1100.0, 900.0 + i * 1100.0});
+    std::wstring path = folder / name;
+    testfiles::Write(
+        path, standin::testing::WavBytes(
+                  standin::testing::BurstsInNoise(spans, 300.0 + bursts * 1100.0, 16000, snrDb),
+                  16000, 1, 16));
+    return path;
 }
 
 } // namespace e2e

@@ -56,4 +56,8 @@ private:
     HWND requests_ = nullptr;
 };
 
+// A WAV of tone bursts of 600 ms with pauses of 500 ms between them, over quiet noise.
+std::wstring SpokenFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts,
+                        double snrDb = 30);
+
 } // namespace e2e

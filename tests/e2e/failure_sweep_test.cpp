@@ -129,19 +129,6 @@ Utterance ThreeWords()
     return utterance;
 }
 
-std::wstring SpokenFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts)
-{
-    std::vector<standin::testing::Burst> spans;
-    for (int i = 0; i < bursts; ++i)
-        spans.push_back({300.0 + i * 1100.0, 900.0 + i * 1100.0});
-    std::wstring path = folder / name;
-    testfiles::Write(path,
-                     standin::testing::WavBytes(
-                         standin::testing::BurstsInNoise(spans, 300.0 + bursts * 1100.0, 16000, 30),
-                         16000, 1, 16));
-    return path;
-}
-
 } // namespace
 
 struct StartUpCase
