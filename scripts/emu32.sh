@@ -144,6 +144,6 @@ build_emu32_tests() {
     cmake -S "$ROOT" -B "$ROOT/build/i686-tests" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_TEST_RUNNER" >/dev/null
-    ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe shell_tests \
+    ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe wine_desktop shell_tests \
         engine_session_tests measuring_tests audio_tests records_tests failure_sweep_tests comparison_tests
 }
