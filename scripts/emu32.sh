@@ -100,8 +100,9 @@ EOF
 #!/bin/sh
 # CTest's emulator for the 32-bit tests (written by scripts/emu32.sh). A test that CTest
 # kills at its time limit leaves its program running, and one copy runs per session: end
-# it first, so that one hung test fails alone.
-wine taskkill /f /im tarvell.exe >/dev/null 2>&1
+# it first, so that one hung test fails alone. Wine no longer lists a program hung under
+# qemu, so taskkill cannot end it; its Linux process still holds the one-copy mutex.
+pkill -KILL -f '[\\\\/]tarvell\.exe\$' 2>/dev/null
 exec "$EMU32_LOADER" "\$@"
 EOF
     chmod +x "$EMU32_TEST_RUNNER"
@@ -130,13 +131,16 @@ emu32_check() {
     fi
 }
 
-# The scenarios the 32-bit program runs: one session through every main path, written out
-# on both builds and compared (start-up fields and the engine's journal, report lines, saved
-# and exported files, Reset All, a file transcription, failure boxes, exit with nothing
-# left), and each failure of the result analysis in turn. A long run of separate scenarios
-# under the emulation now and then hangs one program and the next ones fail to start, so
-# the list is kept to these until that is understood.
-EMU32_SCENARIOS='standin_register|Measuring\.EachFailure|Comparison\.|compare_with_x86_64'
+# The scenarios the 32-bit program runs: the end-to-end suites, among them one session
+# through every main path written out on both builds and compared (start-up fields and the
+# engine's journal, report lines, saved and exported files, Reset All, a file
+# transcription, failure boxes, exit with nothing left).
+EMU32_SCENARIOS='^(StartUp|Ending|SingleInstance|ResultsList|Profile|SpeedAccuracy|DictationTarget|Measuring|Audio|SignalToNoise|Records|SaveLog|Export|Comparison)\.|^(standin_register|compare_with_x86_64)$'
+# Left out: the tests that ask the in-process probe (the failure sweep, which asks it of
+# every box, is not built here). Under qemu the 32-bit program hangs each time the probe's
+# message hook loads into it (its one thread waits on the server for good), and the test
+# times out.
+EMU32_LEFT_OUT='^(Profile\.WithoutAUser|Audio\.TranscribingKeepsTheDialogBusy|Audio\.AnEmptyPathIsRefused|Measuring\.HundredsOfResults)'
 
 # Builds the i686 tree with the end-to-end tests (driver, probe and stand-in all 32-bit),
 # whose CTest emulator is the emulated loader.
@@ -145,5 +149,5 @@ build_emu32_tests() {
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_TEST_RUNNER" >/dev/null
     ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe wine_desktop shell_tests \
-        engine_session_tests measuring_tests audio_tests records_tests failure_sweep_tests comparison_tests
+        engine_session_tests measuring_tests audio_tests records_tests comparison_tests
 }
