@@ -118,9 +118,22 @@ Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidat
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup,
-                        &process_))
+                        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(), nullptr,
+                        &startup, &process_)) {
         process_ = {};
+        return;
+    }
+    job_ = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job_ != nullptr)
+        if (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits,
+                                     sizeof limits) ||
+            !AssignProcessToJobObject(job_, process_.hProcess)) {
+            CloseHandle(job_);
+            job_ = nullptr;
+        }
+    ResumeThread(process_.hThread);
 }
 
 Tarvell::~Tarvell()
@@ -135,6 +148,8 @@ Tarvell::~Tarvell()
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
+    if (job_ != nullptr)
+        CloseHandle(job_);
 }
 
 bool Tarvell::WaitForDialog(DWORD timeoutMs)

@@ -135,6 +135,9 @@ private:
     long AskProbe(WPARAM question, HWND window);
 
     PROCESS_INFORMATION process_ = {};
+    // Ends the program with the test, even when CTest kills the test at its time limit:
+    // a program left running would keep the next test's copy from starting.
+    HANDLE job_ = nullptr;
     HHOOK probeHook_ = nullptr;
     HWND dialog_ = nullptr;
     std::vector<std::wstring> tempFilesBefore_;
