@@ -51,21 +51,6 @@ std::wstring EnvironmentBlock(const Tarvell::Environment& extra)
     return block;
 }
 
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[4096] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                        kTimeoutMs, nullptr);
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
 std::vector<std::wstring> SessionLogCandidates()
 {
     std::vector<std::wstring> names;
@@ -97,6 +82,22 @@ BOOL CALLBACK CollectWindowOfProcess(HWND window, LPARAM lp)
 }
 
 } // namespace
+
+// Asked of the window itself: across processes GetWindowText gives only captions.
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        kTimeoutMs, nullptr);
+    return text;
+}
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
 
 std::vector<HWND> WindowsOf(DWORD processId)
 {

@@ -146,5 +146,8 @@ private:
 
 // Top-level windows that belong to a process.
 std::vector<HWND> WindowsOf(DWORD processId);
+// A window's text and its class name, from any process.
+std::wstring WindowText(HWND window);
+std::wstring ClassOf(HWND window);
 
 } // namespace driver

@@ -21,22 +21,6 @@ std::string Narrow(const std::wstring& text)
     return std::string(text.begin(), text.end());
 }
 
-std::wstring ClassOf(HWND control)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(control, name, 64);
-    return name;
-}
-
-// Asked of the control itself: across processes GetWindowText gives only captions.
-std::wstring TextOf(HWND control)
-{
-    wchar_t text[512] = {};
-    SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
-                        driver::kTimeoutMs, nullptr);
-    return text;
-}
-
 // The memory figures hold this machine's numbers, not the layout's: five digits of megabytes
 // here, and a 64-bit build's address space (nine digits) for the virtual memory.
 const int kMachineFigures[] = {IDC_TOTAL_PHYSICAL,     IDC_AVAILABLE_PHYSICAL, IDC_MEMORY_LOAD,
@@ -47,7 +31,7 @@ const int kMachineFigures[] = {IDC_TOTAL_PHYSICAL,     IDC_AVAILABLE_PHYSICAL, I
 // the user types into, which scroll, or the machine's memory figures.
 bool Measured(HWND control)
 {
-    std::wstring kind = ClassOf(control);
+    std::wstring kind = driver::ClassOf(control);
     int id = GetDlgCtrlID(control);
     if (lstrcmpiW(kind.c_str(), L"Edit") == 0)
         return id != IDC_TRANSCRIPTION && id != IDC_PATH &&
@@ -70,12 +54,12 @@ TEST(TextFit, EveryTextFitsItsControlInTheFontTheDialogUses)
     int measured = 0;
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr;
          control = GetWindow(control, GW_HWNDNEXT)) {
-        std::wstring text = TextOf(control);
+        std::wstring text = driver::WindowText(control);
         if (text.empty() || !Measured(control))
             continue;
         RECT client = {};
         GetClientRect(control, &client);
-        std::wstring name = L"\"" + text + L"\" (" + ClassOf(control) + L" " +
+        std::wstring name = L"\"" + text + L"\" (" + driver::ClassOf(control) + L" " +
                             std::to_wstring(GetDlgCtrlID(control)) + L")";
         driver::Tarvell::TextMeasure measure = session->MeasureText(control);
         EXPECT_TRUE(measure.inDialogFont) << "not in the dialog's font: " << Narrow(name);
@@ -84,7 +68,7 @@ TEST(TextFit, EveryTextFitsItsControlInTheFontTheDialogUses)
         ASSERT_GT(measure.lineHeight, 0);
         ++measured;
         // A static as tall as two lines or more wraps its words, as "Fastest Response" does.
-        bool wraps = lstrcmpiW(ClassOf(control).c_str(), L"Static") == 0 &&
+        bool wraps = lstrcmpiW(driver::ClassOf(control).c_str(), L"Static") == 0 &&
                      client.bottom >= 2 * measure.lineHeight;
         if (wraps) {
             if (measure.wrappedHeight < 0 || measure.wrappedHeight > client.bottom)

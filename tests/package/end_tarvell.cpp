@@ -14,20 +14,6 @@ namespace {
 
 constexpr DWORD kRunTimeoutMs = 120000;
 
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -64,9 +50,9 @@ int wmain(int argc, wchar_t** argv)
         [&] {
             bool boxOpen = false;
             for (HWND window : driver::WindowsOf(processId)) {
-                if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
+                if (driver::ClassOf(window) != L"#32770" || !IsWindowVisible(window))
                     continue;
-                std::wstring caption = WindowText(window);
+                std::wstring caption = driver::WindowText(window);
                 if (caption == driver::kDialogCaption) {
                     if (dialog == nullptr)
                         std::wprintf(L"dialog shown: %ls\n", caption.c_str());
@@ -76,7 +62,7 @@ int wmain(int argc, wchar_t** argv)
                 boxOpen = true;
                 if (boxesSeen.insert(window).second)
                     std::wprintf(L"box \"%ls\": %ls\n", caption.c_str(),
-                                 WindowText(GetDlgItem(window, 0xFFFF)).c_str());
+                                 driver::WindowText(GetDlgItem(window, 0xFFFF)).c_str());
                 PostMessageW(window, WM_COMMAND, IDOK, 0);
             }
             if (dialog != nullptr && !boxOpen && !exitPressed) {
