@@ -62,17 +62,20 @@ bool HolderUp()
     return FindWindowW(kHolderClass, nullptr) != nullptr;
 }
 
-bool NoHolder()
+// Asks the first holder still there to close; done when none is left. One at a time: a
+// holder closing while the next is looked up after it would end the search early.
+bool CloseNextHolder()
 {
-    return !HolderUp();
+    HWND holder = FindWindowW(kHolderClass, nullptr);
+    if (holder == nullptr)
+        return true;
+    PostMessageW(holder, WM_CLOSE, 0, 0);
+    return false;
 }
 
 int Release()
 {
-    for (HWND holder = FindWindowW(kHolderClass, nullptr); holder != nullptr;
-         holder = FindWindowExW(nullptr, holder, kHolderClass, nullptr))
-        PostMessageW(holder, WM_CLOSE, 0, 0);
-    return WaitFor(NoHolder) ? 0 : 1;
+    return WaitFor(CloseNextHolder) ? 0 : 1;
 }
 
 } // namespace
