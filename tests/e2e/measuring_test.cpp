@@ -72,8 +72,11 @@ TEST(Measuring, OneUtteranceGivesItsLinesInTheListAndTheLogAndItsFields)
 {
     Session session;
     ASSERT_TRUE(session.Start());
-    ASSERT_TRUE(session.Dictate(
-        Spoken({{5, L"alpha"}, {9, L"bravo"}, {9, L"charlie"}, {3, L"delta"}, {3, L"echo"}})));
+    Utterance spoken =
+        Spoken({{5, L"alpha"}, {9, L"bravo"}, {9, L"charlie"}, {3, L"delta"}, {3, L"echo"}});
+    // Processing long enough that the span below is mostly the engine's, not the calls around it.
+    spoken.processingMs = 400;
+    ASSERT_TRUE(session.Dictate(spoken));
     ASSERT_TRUE(ListReaches(session, 14));
     ASSERT_TRUE(driver::WaitUntil([&] { return !session->Text(IDC_TOTAL_MAXIMUM_SCORE).empty(); }));
 
@@ -119,7 +122,10 @@ TEST(Measuring, OneUtteranceGivesItsLinesInTheListAndTheLogAndItsFields)
     }
     ASSERT_GT(resultInHand, startEvent);
     double spanMs = static_cast<double>(resultInHand - startEvent) / 1000.0;
-    EXPECT_NEAR(rtf * 2000.0, spanMs, 20.0);
+    // The program's ticks step by about 16 ms under Wine, at each end of the span; under the
+    // 32-bit emulation the calls around it took 25 ms more. Not covering the span would be
+    // hundreds of milliseconds out.
+    EXPECT_NEAR(rtf * 2000.0, spanMs, 60.0);
 
     EXPECT_EQ(session->Text(IDC_UTTERANCES), L"1");
     EXPECT_EQ(session->Text(IDC_WORDS), L"5");
