@@ -32,7 +32,7 @@ setup_emu32() {
     local stamp="$EMU32_ROOT/.complete"
     local want
     want=$(printf '%s\n' "${EMU32_I386_PACKAGES[@]}" "${EMU32_ALL_PACKAGES[@]}" |
-        cat - "$ROOT/scripts/emu32/reserve_for_wine.c" "$ROOT/scripts/emu32.sh" | sha256sum | cut -d' ' -f1)
+        cat - "$ROOT"/scripts/emu32/*.c "$ROOT/scripts/emu32.sh" | sha256sum | cut -d' ' -f1)
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ] && [ -x "$EMU32_LOADER" ]; then
         return 0
     fi
@@ -65,12 +65,17 @@ setup_emu32() {
     # libraries (FreeType among them).
     printf '/lib/i386-linux-gnu\n/usr/lib/i386-linux-gnu\n' >"$EMU32_ROOT/etc/ld.so.conf"
     ldconfig -r "$EMU32_ROOT" -X || emu32_fail "ldconfig for the root failed" || return 1
-    gcc -m32 -O2 -fPIC -ffreestanding -c "$ROOT/scripts/emu32/reserve_for_wine.c" \
-        -o "$EMU32_DIR/reserve_for_wine.o" &&
-        ld -m elf_i386 -shared -o "$EMU32_ROOT/usr/lib/wine/reserve_for_wine.so" \
-            "$EMU32_DIR/reserve_for_wine.o" "$EMU32_ROOT/lib/i386-linux-gnu/libc.so.6" ||
-        emu32_fail "could not build reserve_for_wine.so" || return 1
-    echo /usr/lib/wine/reserve_for_wine.so >"$EMU32_ROOT/etc/ld.so.preload"
+    # The libraries every 32-bit process loads first (each file says why it is there).
+    local preload name
+    : >"$EMU32_ROOT/etc/ld.so.preload"
+    for preload in "$ROOT"/scripts/emu32/*.c; do
+        name=$(basename "$preload" .c)
+        gcc -m32 -O2 -fPIC -ffreestanding -c "$preload" -o "$EMU32_DIR/$name.o" &&
+            ld -m elf_i386 -shared -o "$EMU32_ROOT/usr/lib/wine/$name.so" \
+                "$EMU32_DIR/$name.o" "$EMU32_ROOT/lib/i386-linux-gnu/libc.so.6" ||
+            emu32_fail "could not build $name.so" || return 1
+        echo "/usr/lib/wine/$name.so" >>"$EMU32_ROOT/etc/ld.so.preload"
+    done
     # Both loaders must agree on wine.inf's time, or each start counts as a prefix update.
     touch -r /usr/share/wine/wine.inf "$EMU32_ROOT/usr/share/wine/wine.inf"
     # Wine starts a program through the loader in its own folder, the one the running loader

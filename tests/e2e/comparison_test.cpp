@@ -116,6 +116,11 @@ TEST(Comparison, OneSessionThroughTheMainPathsIsWrittenOut)
         record.Field(session, "engine version", IDC_ENGINE_VERSION);
         record.Field(session, "profile and source", IDC_PROFILE_SOURCE);
         record.Field(session, "model and vocabulary", IDC_MODEL_VOCABULARY);
+        // The machine's memory, the one figure both builds must see alike (the address space
+        // and what is free differ); the memory figures are the last fields start-up fills.
+        ASSERT_TRUE(
+            driver::WaitUntil([&] { return !session->Text(IDC_AVAILABLE_PAGE_FILE).empty(); }));
+        record.Field(session, "total physical memory", IDC_TOTAL_PHYSICAL);
         // The first paint writes the speed back; after that the order of calls is fixed.
         ASSERT_TRUE(driver::WaitUntil(
             [&] { return session.Calls("IDgnEngineControl.SetParameter").size() >= 2; }));
