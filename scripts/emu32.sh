@@ -139,20 +139,31 @@ emu32_check() {
 # The scenarios the 32-bit program runs: the end-to-end suites, among them one session
 # through every main path written out on both builds and compared (start-up fields and the
 # engine's journal, report lines, saved and exported files, Reset All, a file
-# transcription, failure boxes, exit with nothing left).
-EMU32_SCENARIOS='^(StartUp|Ending|SingleInstance|ResultsList|Profile|SpeedAccuracy|DictationTarget|Measuring|Audio|SignalToNoise|Records|SaveLog|Export|Comparison)\.|^(standin_register|compare_with_x86_64)$'
+# transcription, failure boxes, exit with nothing left); and the screenshot scripts/run
+# takes of it.
+EMU32_SCENARIOS='^(StartUp|Ending|SingleInstance|ResultsList|Profile|SpeedAccuracy|DictationTarget|Measuring|Audio|SignalToNoise|Records|SaveLog|Export|Comparison)\.|^(standin_register|compare_with_x86_64|demo_corpus|demo_screenshot)$'
 # Left out: the tests that ask the in-process probe (the failure sweep, which asks it of
 # every box, is not built here). Under qemu the 32-bit program hangs each time the probe's
 # message hook loads into it (its one thread waits on the server for good), and the test
 # times out.
 EMU32_LEFT_OUT='^(Profile\.WithoutAUser|Audio\.TranscribingKeepsTheDialogBusy|Audio\.AnEmptyPathIsRefused|Measuring\.HundredsOfResults)'
 
-# Builds the i686 tree with the end-to-end tests (driver, probe and stand-in all 32-bit),
-# whose CTest emulator is the emulated loader.
-build_emu32_tests() {
-    cmake -S "$ROOT" -B "$ROOT/build/i686-tests" -G Ninja \
+# The i686 tree with the end-to-end tests (driver, probe and stand-in all 32-bit), whose
+# CTest emulator is the emulated loader.
+EMU32_TESTS_DIR="$ROOT/build/i686-tests"
+configure_emu32_tests() {
+    cmake -S "$ROOT" -B "$EMU32_TESTS_DIR" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CROSSCOMPILING_EMULATOR="$EMU32_TEST_RUNNER" >/dev/null
-    ninja -C "$ROOT/build/i686-tests" tarvell tarvell_standin tarvell_probe wine_desktop shell_tests \
-        engine_session_tests measuring_tests audio_tests records_tests comparison_tests
+}
+
+build_emu32_tests() {
+    configure_emu32_tests &&
+        ninja -C "$EMU32_TESTS_DIR" tarvell tarvell_standin tarvell_probe wine_desktop tarvell_demo \
+            shell_tests engine_session_tests measuring_tests audio_tests records_tests comparison_tests
+}
+
+# What scripts/run takes its screenshot with: the program, its stand-in and the demo.
+build_emu32_demo() {
+    configure_emu32_tests && ninja -C "$EMU32_TESTS_DIR" tarvell tarvell_standin tarvell_demo
 }

@@ -2,6 +2,9 @@
 // dialog through the driver, as a user would, and leaves what it made in one folder. The
 // files are transcribed once per slider position (0, 50, 100), each in a fresh program so
 // that each session log holds that position alone.
+//
+//   tarvell_demo FOLDER FILE.wav...                 the three positions, logs and report
+//   tarvell_demo --screenshot IMAGE.png FILE.wav... one run at the middle position, pictured
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
@@ -18,8 +21,9 @@ namespace {
 
 constexpr DWORD kTranscriptionTimeoutMs = 120000;
 constexpr int kPositions[] = {0, 50, 100};
-// The screenshot shows the middle position, the engine's usual setting.
-constexpr int kScreenshotPosition = 50;
+// The middle position, the engine's usual setting: its text is exported, and the
+// screenshot shows it.
+constexpr int kMiddlePosition = 50;
 
 void Say(const std::wstring& text)
 {
@@ -129,13 +133,9 @@ int RunPosition(Demo& demo, int position)
         tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
 
     std::wstring suffix = std::to_wstring(position);
-    if (position == kScreenshotPosition) {
-        Sleep(500); // the last repaint
-        if (!driver::SaveWindowPng(tarvell.Dialog(), demo.folder + L"tarvell.png"))
-            return Fail(L"no screenshot.");
-        if (!SaveThroughDialog(tarvell, IDC_EXPORT_TEXT, demo.folder + L"transcript.txt"))
-            return Fail(L"the text was not exported.");
-    }
+    if (position == kMiddlePosition &&
+        !SaveThroughDialog(tarvell, IDC_EXPORT_TEXT, demo.folder + L"transcript.txt"))
+        return Fail(L"the text was not exported.");
     std::wstring log = demo.folder + L"session-log-" + suffix + L".txt";
     if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
         return Fail(L"the session log was not saved.");
@@ -146,6 +146,34 @@ int RunPosition(Demo& demo, int position)
     if (run.utterances.empty())
         return Fail(L"the saved log " + log + L" holds no utterance.");
     demo.runs.push_back(run);
+    return 0;
+}
+
+// The picture of one run at the middle position: the files transcribed, the last one's
+// signal-to-noise ratio checked, the window saved; nothing else is kept. scripts/run takes it
+// of the shipped 32-bit program.
+int Screenshot(const std::wstring& image, const std::vector<std::wstring>& files)
+{
+    driver::Tarvell tarvell;
+    if (!tarvell.WaitForDialog() || !tarvell.MessageBoxes().empty())
+        return Fail(L"the dialog did not come up cleanly.");
+    if (!SetSlider(tarvell, kMiddlePosition))
+        return Fail(L"the slider did not move.");
+    for (const std::wstring& file : files)
+        if (!Transcribe(tarvell, file))
+            return Fail(L"the transcription of " + file + L" did not run to its end.");
+    tarvell.ClickAndWait(IDC_CHECK_SNR);
+    if (tarvell.Text(IDC_SNR).empty())
+        return Fail(L"no signal-to-noise ratio for " + files.back() + L".");
+    Sleep(500); // the last repaint
+    if (!driver::SaveWindowPng(tarvell.Dialog(), image))
+        return Fail(L"no screenshot.");
+    Say(L"Pictured at slider " + std::to_wstring(kMiddlePosition) + L": " +
+        tarvell.Text(IDC_UTTERANCES) + L" utterances, " + tarvell.Text(IDC_WORDS) +
+        L" words, average score " + tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
+    if (tarvell.Exit() != 0u)
+        return Fail(L"Tarvell did not end cleanly.");
+    Say(L"Screenshot:   " + image);
     return 0;
 }
 
@@ -167,8 +195,11 @@ std::vector<demo::ReferenceFile> References(const std::vector<std::wstring>& fil
 
 int wmain(int argc, wchar_t** argv)
 {
+    if (argc >= 4 && std::wstring(argv[1]) == L"--screenshot")
+        return Screenshot(argv[2], std::vector<std::wstring>(argv + 3, argv + argc));
     if (argc < 3)
-        return Fail(L"usage: tarvell_demo <output folder> <file.wav>...");
+        return Fail(L"usage: tarvell_demo <output folder> <file.wav>...\n"
+                    L"       tarvell_demo --screenshot <image.png> <file.wav>...");
     Demo demo;
     demo.folder = argv[1];
     if (demo.folder.back() != L'\\')
@@ -190,6 +221,5 @@ int wmain(int argc, wchar_t** argv)
         Say(L"Session log:  " + demo.folder + L"session-log-" + std::to_wstring(position) +
             L".txt");
     Say(L"Transcript:   " + demo.folder + L"transcript.txt");
-    Say(L"Screenshot:   " + demo.folder + L"tarvell.png");
     return 0;
 }
