@@ -98,6 +98,14 @@ register_standin() {
     wine regsvr32 /s "$(winepath -w "$ROOT/build/x86_64/bin/tarvell_standin.dll")" </dev/null >/dev/null 2>&1
 }
 
+# The Windows paths of a spoken corpus's files (DIR/files.txt), one a line.
+corpus_windows_paths() {
+    local name
+    while IFS= read -r name; do
+        winepath -w "$1/$name" </dev/null
+    done <"$1/files.txt"
+}
+
 # Builds the recogniser service into build/recogniser (host compiler, not the cross build).
 build_recogniser() {
     cmake -S "$ROOT/recogniser" -B "$ROOT/build/recogniser" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null &&

@@ -10,11 +10,7 @@ corpus=$3
 out=$4
 rm -rf "$out"
 mkdir -p "$out"
-mapfile -t files <"$corpus/files.txt"
-windows_files=()
-for f in "${files[@]}"; do
-    windows_files+=("$(winepath -w "$corpus/$f")")
-done
+mapfile -t windows_files < <(corpus_windows_paths "$corpus")
 image="$out/tarvell.png"
 
 unset TARVELL_STANDIN_RECOGNISER

@@ -14,10 +14,7 @@ positions=(0 50 100)
 rm -rf "$out"
 mkdir -p "$out"
 mapfile -t files <"$corpus/files.txt"
-windows_files=()
-for f in "${files[@]}"; do
-    windows_files+=("$(winepath -w "$corpus/$f")")
-done
+mapfile -t windows_files < <(corpus_windows_paths "$corpus")
 
 if [ -n "$port_file" ]; then
     export TARVELL_STANDIN_RECOGNISER=$(cat "$port_file")
