@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr DWORD kTranscriptionTimeoutMs = 120000;
+// The recogniser decodes an utterance whole before it is reported, and under emulation
+// everything is slower: a transcription may show nothing new for this long and still be at work.
+constexpr DWORD kUtteranceTimeoutMs = 120000;
 constexpr int kPositions[] = {0, 50, 100};
 // The middle position, the engine's usual setting: its text is exported, and the
 // screenshot shows it.
@@ -83,7 +85,8 @@ bool Transcribe(const driver::Tarvell& tarvell, const std::wstring& path)
     if (!driver::WaitUntil(
             [&] { return tarvell.IsEnabled(IDC_STOP) || Utterances(tarvell) != before; }))
         return false;
-    return driver::WaitUntil([&] { return !tarvell.IsEnabled(IDC_STOP); }, kTranscriptionTimeoutMs);
+    return driver::WaitWhileProgressing([&] { return !tarvell.IsEnabled(IDC_STOP); },
+                                        [&] { return Utterances(tarvell); }, kUtteranceTimeoutMs);
 }
 
 struct Demo
@@ -166,8 +169,12 @@ int Screenshot(const std::wstring& image, const std::vector<std::wstring>& files
     if (tarvell.Text(IDC_SNR).empty())
         return Fail(L"no signal-to-noise ratio for " + files.back() + L".");
     Sleep(500); // the last repaint
-    if (!driver::SaveWindowPng(tarvell.Dialog(), image))
+    driver::Image picture = driver::CaptureWindow(tarvell.Dialog());
+    if (!driver::SavePng(picture, image))
         return Fail(L"no screenshot.");
+    Say(driver::ShowsCross(picture, driver::CloseButtonRect(tarvell.Dialog()))
+            ? L"Close button: a cross."
+            : L"Close button: no cross (Wine found no symbol font for the caption's buttons).");
     Say(L"Pictured at slider " + std::to_wstring(kMiddlePosition) + L": " +
         tarvell.Text(IDC_UTTERANCES) + L" utterances, " + tarvell.Text(IDC_WORDS) +
         L" words, average score " + tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");

@@ -256,6 +256,7 @@ std::vector<MessageBoxInfo> Tarvell::MessageBoxes() const
             continue;
         MessageBoxInfo box;
         box.window = window;
+        box.owner = GetWindow(window, GW_OWNER);
         box.caption = WindowText(window);
         box.text = WindowText(GetDlgItem(window, kMessageText));
         for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -403,12 +404,17 @@ bool Tarvell::SystemCloseGreyed()
 DWORD Tarvell::DismissBoxesUntilExit()
 {
     std::optional<DWORD> code;
-    WaitUntil([&] {
-        for (const MessageBoxInfo& box : MessageBoxes())
-            Dismiss(box);
-        code = WaitForExit(50);
-        return code.has_value();
-    });
+    size_t dismissed = 0;
+    WaitWhileProgressing(
+        [&] {
+            for (const MessageBoxInfo& box : MessageBoxes()) {
+                Dismiss(box);
+                ++dismissed;
+            }
+            code = WaitForExit(50);
+            return code.has_value();
+        },
+        [&] { return dismissed; });
     return code.value_or(0xFFFFFFFF);
 }
 

@@ -20,6 +20,7 @@ extern const wchar_t kDialogCaption[];
 struct MessageBoxInfo
 {
     HWND window = nullptr;
+    HWND owner = nullptr;
     std::wstring caption;
     std::wstring text;
     std::vector<std::wstring> buttons;
@@ -34,6 +35,28 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
             return true;
         if (GetTickCount() - start > timeoutMs)
             return false;
+        Sleep(10);
+    }
+}
+
+// Polls until the condition holds or the work stops moving: gives up only when `progress`
+// (a count, a text: anything comparable) has stood still for the whole time limit. For work
+// that grows with the test, where a fixed deadline would fail a slow machine, not a stuck one.
+template <class Condition, class Progress>
+bool WaitWhileProgressing(Condition condition, Progress progress, DWORD stallMs = kTimeoutMs)
+{
+    auto last = progress();
+    DWORD since = GetTickCount();
+    for (;;) {
+        if (condition())
+            return true;
+        auto now = progress();
+        if (now != last) {
+            last = std::move(now);
+            since = GetTickCount();
+        } else if (GetTickCount() - since > stallMs) {
+            return false;
+        }
         Sleep(10);
     }
 }

@@ -32,6 +32,13 @@ bool Busy(Session& session)
     return session->IsEnabled(IDC_STOP);
 }
 
+// Waits for the transcription to end, as long as its utterances keep coming.
+bool WaitForTheEnd(Session& session)
+{
+    return driver::WaitWhileProgressing([&] { return !Busy(session); },
+                                        [&] { return session->Text(IDC_UTTERANCES); }, 30000);
+}
+
 size_t UtterancesListed(Session& session)
 {
     size_t count = 0;
@@ -104,7 +111,7 @@ TEST(Audio, TranscribingKeepsTheDialogBusyAndMeasuresEveryUtterance)
     EXPECT_TRUE(session->SystemCloseGreyed());
     session->ClickAndWait(IDC_TOP); // still works while busy
 
-    ASSERT_TRUE(driver::WaitUntil([&] { return !Busy(session); }, 60000));
+    ASSERT_TRUE(WaitForTheEnd(session));
     for (const Expectation& e : busy)
         EXPECT_EQ(session->IsEnabled(e.id), e.id != IDC_STOP) << e.id;
     EXPECT_FALSE(session->SystemCloseGreyed());
@@ -133,7 +140,7 @@ TEST(Audio, StopEndsTheTranscriptionEarly)
     // program's thread is busy with the engine's work most of the time.
     ASSERT_TRUE(driver::WaitUntil([&] { return !session->Text(IDC_UTTERANCES).empty(); }, 30000));
     session->Click(IDC_STOP);
-    ASSERT_TRUE(driver::WaitUntil([&] { return !Busy(session); }, 30000));
+    ASSERT_TRUE(WaitForTheEnd(session));
     EXPECT_LT(UtterancesListed(session), 10u);
     EXPECT_EQ(session.Calls("IDgnEditDictation.TranscribeStop").size(), 1u);
     EXPECT_TRUE(session->MessageBoxes().empty());
@@ -262,7 +269,7 @@ TEST(Audio, AFailedStopIsReportedAndTheDialogStaysBusy)
     EXPECT_TRUE(Busy(session));
     session->Dismiss(*box);
     // The file runs to its end.
-    ASSERT_TRUE(driver::WaitUntil([&] { return !Busy(session); }, 60000));
+    ASSERT_TRUE(WaitForTheEnd(session));
     EXPECT_EQ(session->Text(IDC_UTTERANCES), L"10");
     EXPECT_EQ(session->Exit(), 0u);
 }

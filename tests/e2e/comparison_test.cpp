@@ -159,7 +159,9 @@ TEST(Comparison, OneSessionThroughTheMainPathsIsWrittenOut)
         session->SetText(IDC_PATH, file);
         session->Click(IDC_TRANSCRIBE);
         ASSERT_TRUE(driver::WaitUntil([&] { return session->IsEnabled(IDC_STOP); }));
-        ASSERT_TRUE(driver::WaitUntil([&] { return !session->IsEnabled(IDC_STOP); }, 60000));
+        ASSERT_TRUE(driver::WaitWhileProgressing([&] { return !session->IsEnabled(IDC_STOP); },
+                                                 [&] { return session->Text(IDC_UTTERANCES); },
+                                                 30000));
         record.List(session);
         Statistics(record, session);
 

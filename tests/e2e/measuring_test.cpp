@@ -52,7 +52,10 @@ std::vector<std::string> LoggedLines(Session& session)
 // Waits until the list holds at least this many lines.
 bool ListReaches(Session& session, size_t count)
 {
-    return driver::WaitUntil([&] { return session->ListLines(IDC_RESULTS).size() >= count; });
+    size_t lines = 0;
+    return driver::WaitWhileProgressing(
+        [&] { return (lines = session->ListLines(IDC_RESULTS).size()) >= count; },
+        [&] { return lines; });
 }
 
 const int kStatisticsFields[] = {IDC_UTTERANCES,
@@ -303,8 +306,9 @@ TEST(Measuring, HundredsOfResultsAndAResetLeaveHandlesWindowsAndGdiObjectsAsThey
     auto round = [&](int results) {
         for (int i = 0; i < results; ++i)
             EXPECT_TRUE(session.Dictate(Scores({50, 60, 70})));
-        EXPECT_TRUE(driver::WaitUntil(
-            [&] { return session->Text(IDC_UTTERANCES) == std::to_wstring(results); }));
+        EXPECT_TRUE(driver::WaitWhileProgressing(
+            [&] { return session->Text(IDC_UTTERANCES) == std::to_wstring(results); },
+            [&] { return session->Text(IDC_UTTERANCES); }));
         session->ClickAndWait(IDC_RESET_ALL);
         EXPECT_TRUE(session.Dictate(Scores({80})));
         EXPECT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_UTTERANCES) == L"1"; }));

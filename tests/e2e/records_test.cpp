@@ -285,7 +285,8 @@ TEST(Records, DuringATranscriptionExportIsOffAndALineThatArrivesWhileSavingIsInT
     std::optional<HWND> dialog = OpenSaveDialog(session, IDC_SAVE_LOG);
     ASSERT_TRUE(dialog);
     // The file's utterances go on arriving while the dialog is open.
-    ASSERT_TRUE(driver::WaitUntil([&] { return !session->IsEnabled(IDC_STOP); }, 60000));
+    ASSERT_TRUE(driver::WaitWhileProgressing([&] { return !session->IsEnabled(IDC_STOP); },
+                                             [&] { return session->Text(IDC_UTTERANCES); }, 30000));
     std::wstring saved = folder / L"during.txt";
     session->SetFileDialogName(*dialog, saved);
     session->ConfirmFileDialog(*dialog);

@@ -102,7 +102,9 @@ TEST(Recogniser, TheProgramListsWhatTheRecogniserReports)
     session->SetText(IDC_PATH, folder + L"\\sample.wav");
     session->Click(IDC_TRANSCRIBE);
     ASSERT_TRUE(driver::WaitUntil([&] { return session->IsEnabled(IDC_STOP); }));
-    ASSERT_TRUE(driver::WaitUntil([&] { return !session->IsEnabled(IDC_STOP); }, 180000));
+    // Each utterance is decoded whole before it is reported: a long one shows no progress.
+    ASSERT_TRUE(driver::WaitWhileProgressing([&] { return !session->IsEnabled(IDC_STOP); },
+                                             [&] { return session->Text(IDC_UTTERANCES); }, 60000));
     EXPECT_TRUE(session->MessageBoxes().empty());
 
     std::vector<Listed> listed = ParseList(session->ListLines(IDC_RESULTS));
