@@ -72,6 +72,18 @@ start_wine() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || managed=N
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f </dev/null >/dev/null 2>&1
     use_dialog_face
+    use_caption_symbols
+}
+
+# Wine draws the caption's buttons with its own symbol font, Marlett, which fonts-wine puts in
+# Wine's data folder; this Wine reads no font from there, only those of the prefix's Fonts
+# folder, so the close button showed the letter "r" where its cross belongs. Both the 64-bit
+# Wine and the emulated 32-bit one read the prefix's copy. Only Marlett: the texts' faces are
+# settled by use_dialog_face, and the tests that measure them were made against that.
+use_caption_symbols() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }
 
 # The dialog asks for "Microsoft Sans Serif" by name (DS_SETFONT, not the MS Shell Dlg of

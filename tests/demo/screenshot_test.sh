@@ -27,6 +27,11 @@ if ! grep -q "^Pictured at slider 50: [0-9]* utterances, $spoken words," "$out/d
     cat "$out/demo.txt"
     status=1
 fi
+if ! grep -q "^Close button: a cross" "$out/demo.txt"; then
+    echo "FAIL: the caption's close button shows no cross:"
+    grep "^Close button" "$out/demo.txt" || true
+    status=1
+fi
 # The PNG signature, then IHDR's width and height (big-endian), at least the dialog's size.
 read -r signature < <(od -An -tx1 -N8 "$image" | tr -d ' ')
 read -r width height < <(od -An -tu1 -j16 -N8 "$image" |
