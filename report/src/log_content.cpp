@@ -84,21 +84,36 @@ LogReading::LogReading(LogContent& content, bool keepWords)
 
 bool LogReading::Feed(std::string_view bytes)
 {
-    return splitter_.Feed(bytes, [&](std::string_view line) { return parser_.Line(line); });
+    encoding_.Feed(bytes);
+    return splitter_.Feed(bytes, [&](std::string_view line) {
+        // A converted log is told by what it is, not by its first line that does not fit.
+        if (!encoding_.Line(line)) {
+            notALog_ = encoding_.Problem();
+            return false;
+        }
+        return parser_.Line(line);
+    });
 }
 
-void LogReading::Finish()
+bool LogReading::Finish()
 {
+    notALog_ = encoding_.ProblemAtEnd();
+    if (notALog_.empty() && parser_.ItemsSeen() == 0)
+        notALog_ = "holds no line of a session log (no session start line, utterance block, "
+                   "Reset All or save marker)";
     parser_.End(splitter_.Remainder());
     collector_.Finish();
     content_.warnings = parser_.Warnings();
     std::stable_sort(content_.warnings.begin(), content_.warnings.end(),
                      [](const LogProblem& a, const LogProblem& b) { return a.line < b.line; });
     content_.lines = parser_.LinesRead();
+    return notALog_.empty();
 }
 
 std::string LogReading::Problem() const
 {
+    if (!notALog_.empty())
+        return " " + notALog_;
     if (splitter_.TooLong())
         return std::to_string(parser_.LinesRead() + 1) +
                ": expected a line of a session log, found a line longer than " +
@@ -128,6 +143,9 @@ bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::
         message = path + ": cannot be read (" + std::strerror(errno) + ")";
         return false;
     }
-    reading.Finish();
+    if (!reading.Finish()) {
+        message = path + ":" + reading.Problem();
+        return false;
+    }
     return true;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "line_splitter.h"
+#include "log_encoding.h"
 #include "log_parser.h"
 #include "score_histogram.h"
 
@@ -78,13 +79,17 @@ public:
     LogReading(LogContent& content, bool keepWords);
     // False once the bytes do not fit; Problem() then says where and why.
     bool Feed(std::string_view bytes);
-    // The end of the log: what is left unfinished becomes a warning.
-    void Finish();
-    // "<line>: <what was expected, what was found>"
+    // The end of the log: what is left unfinished becomes a warning. False when the whole
+    // turns out to be no session log as the program writes it (Problem() says what it is).
+    bool Finish();
+    // "<line>: <what was expected, what was found>", or " <what the file is>" for a file that
+    // is no session log at all.
     std::string Problem() const;
 
 private:
     LogContent& content_;
+    LogEncodingCheck encoding_;
+    std::string notALog_;
     LogCollector collector_;
     LogParser parser_;
     LineSplitter splitter_;

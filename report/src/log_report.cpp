@@ -9,8 +9,8 @@ std::vector<UtteranceFigures> LogReport::Utterances() const
 }
 
 bool BuildLogReport(const std::string& path, const std::string& label,
-                    const ReferenceText* reference, bool keepPairs, LogReport& report,
-                    std::string& message)
+                    const ReferenceText* reference, bool eachSegment, bool keepPairs,
+                    LogReport& report, std::string& message)
 {
     report.label = label;
     report.path = path;
@@ -21,8 +21,8 @@ bool BuildLogReport(const std::string& path, const std::string& label,
     for (const Segment& segment : report.content.segments)
         report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
     if (reference) {
-        report.accuracy =
-            MeasureAccuracy(*reference, report.content, report.whole.utterances, keepPairs);
+        report.accuracy = MeasureAccuracy(*reference, report.content, report.whole.utterances,
+                                          eachSegment, keepPairs);
         // The words were kept for the alignment alone.
         report.content.words.clear();
         report.content.words.shrink_to_fit();

@@ -32,5 +32,5 @@ struct LogReport
 
 // False when the log cannot be read or does not fit (message says where and why).
 bool BuildLogReport(const std::string& path, const std::string& label,
-                    const ReferenceText* reference, bool keepPairs, LogReport& report,
-                    std::string& message);
+                    const ReferenceText* reference, bool eachSegment, bool keepPairs,
+                    LogReport& report, std::string& message);

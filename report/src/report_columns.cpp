@@ -4,8 +4,9 @@
 
 std::vector<std::string> FigureHeader()
 {
-    return {"Utts",       "Words",   "W/Utt",   "MinW",    "MaxW",     "Alt/Utt", "RTF min",
-            "RTF median", "RTF p90", "RTF p99", "RTF max", "RTF mean", "Score<50"};
+    return {"Utts",    "Words",    "W/Utt",      "MinW",          "MaxW",
+            "Alt/Utt", "RTF min",  "RTF median", "RTF p90",       "RTF p99",
+            "RTF max", "RTF mean", "Score<50",   "Dropped blocks"};
 }
 
 std::vector<std::string> FigureCells(const LogFigures& figures)
@@ -27,7 +28,8 @@ std::vector<std::string> FigureCells(const LogFigures& figures)
             factor(rtf.p99),
             factor(rtf.maximum),
             factor(rtf.mean),
-            words ? Percent(figures.shareUnder50) : "n/a"};
+            words ? Percent(figures.shareUnder50) : "n/a",
+            Count(static_cast<int64_t>(figures.dropped))};
 }
 
 std::string BinName(int bin)
@@ -61,14 +63,25 @@ std::vector<std::string> AccuracyHeader()
     return {"Ref words", "Words", "Right", "Sub", "Del", "Ins", "WER", "Aligned"};
 }
 
+std::string AlignmentName(const LogAccuracy& accuracy)
+{
+    return accuracy.eachSegment    ? "each segment"
+           : accuracy.perUtterance ? "per utterance"
+                                   : "whole text";
+}
+
+std::vector<std::string> AccuracyCells(const StretchAccuracy& stretch, const std::string& aligned)
+{
+    const EditCounts& counts = stretch.counts;
+    return {Count(counts.ReferenceWords()),  Count(stretch.recognisedWords),
+            Count(counts.matches),           Count(counts.substitutions),
+            Count(counts.deletions),         Count(counts.insertions),
+            Percent(counts.WordErrorRate()), aligned};
+}
+
 std::vector<std::string> AccuracyCells(const LogAccuracy& accuracy)
 {
-    const EditCounts& counts = accuracy.counts;
-    return {
-        Count(counts.ReferenceWords()),  Count(accuracy.recognisedWords),
-        Count(counts.matches),           Count(counts.substitutions),
-        Count(counts.deletions),         Count(counts.insertions),
-        Percent(counts.WordErrorRate()), accuracy.perUtterance ? "per utterance" : "whole text"};
+    return AccuracyCells({accuracy.counts, accuracy.recognisedWords}, AlignmentName(accuracy));
 }
 
 std::vector<std::string> TrustHeader()
@@ -76,6 +89,8 @@ std::vector<std::string> TrustHeader()
     std::vector<std::string> header;
     for (int bin = 0; bin < kScoreBins; ++bin)
         header.push_back("Err " + BinName(bin));
+    header.push_back("Err <0");
+    header.push_back("Err >100");
     header.push_back("Best threshold");
     header.push_back("Wrong flagged");
     header.push_back("Right flagged");
@@ -87,6 +102,8 @@ std::vector<std::string> TrustCells(const ConfidenceTrust& trust)
     std::vector<std::string> cells;
     for (int bin = 0; bin < kScoreBins; ++bin)
         cells.push_back(Percent(trust.ErrorRate(bin)));
+    cells.push_back(Percent(trust.ErrorRate(-1)));
+    cells.push_back(Percent(trust.ErrorRate(kScoreBins)));
     bool separable = trust.rightWords > 0 && trust.wrongWords > 0;
     const ThresholdPoint& best = trust.thresholds[static_cast<size_t>(trust.bestThreshold)];
     cells.push_back(separable ? "<" + std::to_string(trust.bestThreshold) : "n/a");

@@ -16,9 +16,13 @@ std::vector<std::string> HistogramHeader();
 std::vector<std::string> HistogramCells(const ScoreHistogram& scores);
 
 std::vector<std::string> AccuracyHeader();
+// "whole text", "per utterance" or "each segment".
+std::string AlignmentName(const LogAccuracy& accuracy);
+std::vector<std::string> AccuracyCells(const StretchAccuracy& stretch, const std::string& aligned);
 std::vector<std::string> AccuracyCells(const LogAccuracy& accuracy);
 
-// Error rate per score bin, then the best threshold with its two shares.
+// Error rate per score bin (those under 0 and over 100 last), then the best threshold with
+// its two shares.
 std::vector<std::string> TrustHeader();
 std::vector<std::string> TrustCells(const ConfidenceTrust& trust);
 

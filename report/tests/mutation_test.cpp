@@ -119,7 +119,7 @@ TEST(Mutation, EveryMutatedRealLogEndsInAResultOrAClearError)
             for (const Segment& segment : report.content.segments)
                 report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
             report.accuracy =
-                MeasureAccuracy(reference, report.content, report.whole.utterances, true);
+                MeasureAccuracy(reference, report.content, report.whole.utterances, false, true);
             EXPECT_FALSE(PlainReport(reports, "reference", true).empty());
             EXPECT_FALSE(CsvReport(reports).empty());
             EXPECT_FALSE(HtmlReport(reports, "reference").empty());

@@ -33,7 +33,7 @@ LogReport ReportOf(const std::string& bytes, const std::string& label,
         report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
     if (reference)
         report.accuracy =
-            MeasureAccuracy(*reference, report.content, report.whole.utterances, true);
+            MeasureAccuracy(*reference, report.content, report.whole.utterances, false, true);
     return report;
 }
 

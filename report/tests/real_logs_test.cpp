@@ -15,7 +15,8 @@ LogReport Report(const std::string& name, const ReferenceText* reference = nullp
     EXPECT_FALSE(folder.empty()) << "TARVELL_REPORT_LOGS names no folder";
     LogReport report;
     std::string message;
-    EXPECT_TRUE(BuildLogReport((folder / name).string(), name, reference, true, report, message))
+    EXPECT_TRUE(
+        BuildLogReport((folder / name).string(), name, reference, false, true, report, message))
         << message;
     return report;
 }

@@ -1,0 +1,56 @@
+#include "staged_outputs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "file_access.h"
+
+namespace {
+
+bool WriteWhole(const std::string& path, const std::string& text, std::string& why)
+{
+    std::FILE* file = OpenForWriting(path);
+    if (!file) {
+        why = std::strerror(errno);
+        return false;
+    }
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (!written)
+        why = std::strerror(errno);
+    if (std::fclose(file) != 0 && written) {
+        why = std::strerror(errno);
+        written = false;
+    }
+    return written;
+}
+
+} // namespace
+
+bool WriteAllOrNothing(const std::vector<OutputFile>& files, std::string& message)
+{
+    std::vector<std::string> staged;
+    auto discard = [&] {
+        for (const std::string& path : staged)
+            RemoveFile(path);
+    };
+    for (const OutputFile& file : files) {
+        std::string temporary = TemporaryBeside(file.path);
+        staged.push_back(temporary);
+        std::string why;
+        if (!WriteWhole(temporary, file.text, why)) {
+            discard();
+            message = file.path + ": cannot be written (" + why + "); no file was changed";
+            return false;
+        }
+    }
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!MoveInPlace(staged[i], files[i].path)) {
+            std::string why = std::strerror(errno);
+            staged.erase(staged.begin(), staged.begin() + static_cast<long>(i));
+            discard();
+            message = files[i].path + ": cannot be replaced (" + why + ")";
+            return false;
+        }
+    return true;
+}
