@@ -55,6 +55,18 @@ TEST(Csv, QuotesOnlyWhatNeedsIt)
     EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+
+    // A label a spreadsheet would run as a formula is marked as text; numbers stay numbers.
+    using namespace testlog;
+    std::string log = StartLines() + Block(1, "-0.500", 1, {{90, "a"}});
+    std::vector<LogReport> reports;
+    for (const char* label : {"=HYPERLINK(\"x\")", "+1", "-1", "@SUM(A1)", "'quoted", "plain"})
+        reports.push_back(ReportOf(log, label, nullptr));
+    std::string csv = CsvReport(reports);
+    for (const char* row :
+         {"\r\n\"'=HYPERLINK(\"\"x\"\")\",all,,1,", "\r\n'+1,all,", "\r\n'-1,all,",
+          "\r\n'@SUM(A1),all,", "\r\n''quoted,all,", "\r\nplain,all,,1,1,1.0,1,1,1.0,-0.500,"})
+        EXPECT_NE(csv.find(row), std::string::npos) << row << "\n" << csv;
 }
 
 TEST(Svg, TicksAndEscapes)
