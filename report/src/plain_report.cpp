@@ -4,6 +4,7 @@
 #include "report_columns.h"
 #include "text_encoding.h"
 #include "text_table.h"
+#include "trade_off.h"
 
 std::vector<std::string> Row(std::string first, std::vector<std::string> rest)
 {
@@ -57,10 +58,17 @@ std::string Details(const LogReport& report)
     if (!report.accuracy)
         return text;
     text += "\nAligned words of " + report.label + " (reference | recognised, score)\n";
-    TextTable pairs({"Utterance", "Edit", "Reference", "Recognised", "Score"});
+    // The segment and the log's own number of each complete utterance, as in the table above.
+    std::vector<std::pair<std::string, std::string>> numbers;
+    for (const SegmentReport& segment : report.segments)
+        for (const UtteranceFigures& utterance :
+             report.content.segments[segment.number - 1].utterances)
+            numbers.emplace_back(std::to_string(segment.number), std::to_string(utterance.number));
+    TextTable pairs({"Segment", "Utterance", "Edit", "Reference", "Recognised", "Score"});
     for (const AlignedPair& pair : report.accuracy->pairs)
-        pairs.Add({std::to_string(pair.utterance + 1), EditName(pair.kind),
-                   pair.reference.empty() ? "-" : pair.reference,
+        pairs.Add({pair.utterance < numbers.size() ? numbers[pair.utterance].first : "-",
+                   pair.utterance < numbers.size() ? numbers[pair.utterance].second : "-",
+                   EditName(pair.kind), pair.reference.empty() ? "-" : pair.reference,
                    pair.hypothesis.empty() ? "-" : pair.hypothesis,
                    pair.kind == EditKind::Deletion ? "" : std::to_string(pair.score)});
     return text + pairs.Render();
@@ -101,6 +109,29 @@ std::string PlainReport(const std::vector<LogReport>& reports, const std::string
         for (const LogReport& report : reports)
             accuracy.Add(Row(report.label, AccuracyCells(*report.accuracy)));
         text += accuracy.Render();
+
+        TextTable perSegment(Row("Log", "Segment", AccuracyHeader()));
+        bool split = false;
+        for (const LogReport& report : reports)
+            if (report.accuracy->segments.size() > 1)
+                for (size_t i = 0; i < report.accuracy->segments.size(); ++i) {
+                    split = true;
+                    perSegment.Add(Row(report.label, std::to_string(i + 1),
+                                       AccuracyCells(report.accuracy->segments[i],
+                                                     AlignmentName(*report.accuracy))));
+                }
+        if (split)
+            text += "\nAccuracy per segment\n" + perSegment.Render();
+
+        std::vector<TradeOffSeries> tradeOff = TradeOffOf(reports);
+        if (!tradeOff.empty()) {
+            text += "\nSpeed against accuracy: median real-time factor and word error rate\n";
+            TextTable pairs(TradeOffHeader());
+            for (const TradeOffSeries& series : tradeOff)
+                for (const TradeOffPoint& point : series.points)
+                    pairs.Add(TradeOffCells(point));
+            text += pairs.Render();
+        }
 
         text += "\nConfidence trust: error rate per score bin, and the threshold that best "
                 "separates wrong words from right ones\n";

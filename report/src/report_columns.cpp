@@ -130,6 +130,17 @@ std::vector<std::string> ThresholdCells(const ConfidenceTrust& trust)
     return cells;
 }
 
+std::vector<std::string> TradeOffHeader()
+{
+    return {"Log", "Segment", "RTF median", "WER"};
+}
+
+std::vector<std::string> TradeOffCells(const TradeOffPoint& point)
+{
+    return {point.label, point.segment == 0 ? "all" : std::to_string(point.segment),
+            Fixed(point.medianRtf, 3), Percent(point.wordErrorRate)};
+}
+
 const char* EditName(EditKind kind)
 {
     switch (kind) {

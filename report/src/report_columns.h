@@ -6,6 +6,7 @@
 
 #include "log_accuracy.h"
 #include "log_figures.h"
+#include "trade_off.h"
 
 std::vector<std::string> FigureHeader();
 std::vector<std::string> FigureCells(const LogFigures& figures);
@@ -29,5 +30,9 @@ std::vector<std::string> TrustCells(const ConfidenceTrust& trust);
 // Thresholds 10, 20, ..., 100: "wrong flagged / right flagged".
 std::vector<std::string> ThresholdHeader();
 std::vector<std::string> ThresholdCells(const ConfidenceTrust& trust);
+
+// Log, segment ("all" for the whole log), median real-time factor, word error rate.
+std::vector<std::string> TradeOffHeader();
+std::vector<std::string> TradeOffCells(const TradeOffPoint& point);
 
 const char* EditName(EditKind kind);
