@@ -269,3 +269,55 @@ TEST(Cli, ReadsWhatUsersHandItOrSaysWhy)
         }
     }
 }
+
+TEST(Cli, EachSegmentAgainstTheWholeReferenceWithFiguresThatAgree)
+{
+    using namespace testlog;
+    testfiles::ScratchFolder folder;
+    // The same text read in three segments; a block cut after its first line and one cut in its
+    // words are dropped, each with a warning, and counted so in every output.
+    std::string cutEarly = Block(3, "0.900", 1, {{10, "x"}});
+    cutEarly = cutEarly.substr(0, cutEarly.find("\r\n") + 2);
+    std::string cutLate = Block(6, "0.900", 1, {{10, "x"}, {20, "y"}});
+    cutLate = cutLate.substr(0, cutLate.find("10 : x"));
+    std::string log = (folder / "l.txt").string();
+    testfiles::Write(log, StartLines() + Block(1, "0.500", 1, {{90, "hello"}, {80, "world"}}) +
+                              ResetLines() + Block(1, "0.250", 1, {{90, "hello"}}) +
+                              Block(2, "0.250", 1, {{40, "word"}}) + cutEarly +
+                              Block(5, "0.250", 1, {{40, "again"}}) + cutLate + ResetLines() +
+                              Block(1, "0.100", 1, {{70, "yellow"}, {60, "world"}}));
+    std::string reference = (folder / "r.txt").string();
+    testfiles::Write(reference, "Hello world.\n");
+    std::string csv = (folder / "l.csv").string();
+    std::string html = (folder / "l.html").string();
+    testfiles::Run run = testfiles::RunCommand(
+        Quoted(testfiles::ReportProgram().string()) + " --reference-each-segment --details " +
+            "--reference " + Quoted(reference) + " --csv " + Quoted(csv) + " --html " +
+            Quoted(html) + " " + Quoted(log),
+        folder);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::string out = run.out;
+    // Segment 2 read "hello word again" for "hello world": one substitution, one insertion.
+    for (const char* part :
+         {"each segment", "Speed against accuracy", "l.txt        1       0.500    0.0%",
+          "l.txt        2       0.250  100.0%", "l.txt        3       0.100   50.0%",
+          // The log's own utterance numbers, and the segment.
+          "2                5   sub      world       again",
+          "3                1   sub      hello      yellow"})
+        EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+    size_t warnings = 0;
+    for (size_t at = run.err.find("left out of the figures"); at != std::string::npos;
+         at = run.err.find("left out of the figures", at + 1))
+        ++warnings;
+    EXPECT_EQ(warnings, 2u) << run.err;
+    EXPECT_NE(out.find("2 unfinished utterance block(s) left out"), std::string::npos);
+    std::string rows = testfiles::Read(csv);
+    EXPECT_NE(rows.find("\r\nl.txt,all,,5,7,1.4,1,2,1.0,0.100,0.250,0.400,0.490,0.500,0.270,"
+                        "28.6%,2,"),
+              std::string::npos)
+        << rows;
+    EXPECT_NE(rows.find(",2,3,1,1,0,1,100.0%,each segment"), std::string::npos) << rows;
+    std::string page = testfiles::Read(html);
+    EXPECT_NE(page.find("<td>28.6%</td><td>2</td>"), std::string::npos);
+    EXPECT_NE(page.find("id=\"trade-off\""), std::string::npos);
+}
