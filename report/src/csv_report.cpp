@@ -63,10 +63,11 @@ std::string CsvReport(const std::vector<LogReport>& reports)
                          TrustCells(report.accuracy->trust));
         csv += CsvLine(row);
         for (const SegmentReport& segment : report.segments) {
+            LogFigures figures = SegmentFigures(report, segment);
             std::vector<std::string> part =
                 Joined(Row(label, std::to_string(segment.number),
-                           Row(std::to_string(segment.firstLine), FigureCells(segment.figures))),
-                       HistogramCells(segment.figures.scores));
+                           Row(std::to_string(segment.firstLine), FigureCells(figures))),
+                       HistogramCells(figures.scores));
             // The word error rate of a segment where the alignment tells segments apart; the
             // trust columns are the log's alone.
             const LogAccuracy* measured = accuracy ? &*report.accuracy : nullptr;

@@ -206,9 +206,9 @@ std::string HtmlReport(const std::vector<LogReport>& reports, const std::string&
     rows.clear();
     for (const LogReport& report : reports)
         for (const SegmentReport& segment : report.segments)
-            rows.push_back(
-                Row(report.label, std::to_string(segment.number),
-                    Row(std::to_string(segment.firstLine), FigureCells(segment.figures))));
+            rows.push_back(Row(report.label, std::to_string(segment.number),
+                               Row(std::to_string(segment.firstLine),
+                                   FigureCells(SegmentFigures(report, segment)))));
     html += "<h2>Segments</h2>\n" +
             Table(Row("Log", "Segment", Row("From line", FigureHeader())), rows);
     rows.clear();

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -38,7 +39,9 @@ struct Segment
 
 struct LogContent
 {
-    std::vector<Segment> segments; // only those with an utterance, complete or dropped
+    // Only those with an utterance, complete or dropped. A deque: thousands of segments grow
+    // it without copying them all, and without twice their memory while they do.
+    std::deque<Segment> segments;
     std::vector<RecognisedWord> words;
     std::vector<LogProblem> warnings;
     size_t lines = 0;

@@ -8,6 +8,11 @@ std::vector<UtteranceFigures> LogReport::Utterances() const
     return all;
 }
 
+LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment)
+{
+    return FiguresOf(report.content.segments[segment.number - 1]);
+}
+
 bool BuildLogReport(const std::string& path, const std::string& label,
                     const ReferenceText* reference, bool eachSegment, bool keepPairs,
                     LogReport& report, std::string& message)
@@ -18,8 +23,9 @@ bool BuildLogReport(const std::string& path, const std::string& label,
         return false;
     report.whole = FiguresOf(report.content);
     size_t number = 0;
+    report.segments.reserve(report.content.segments.size());
     for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+        report.segments.push_back({++number, segment.firstLine});
     if (reference) {
         report.accuracy = MeasureAccuracy(*reference, report.content, report.whole.utterances,
                                           eachSegment, keepPairs);

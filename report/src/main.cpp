@@ -96,8 +96,10 @@ int Run(const std::vector<std::string>& arguments)
     }
 
     std::string referenceShown = AsUtf8(options.reference);
-    std::printf("tarvell-report %s\n\n%s", TARVELL_VERSION_TEXT,
-                PlainReport(reports, referenceShown, options.details).c_str());
+    std::printf("tarvell-report %s\n\n", TARVELL_VERSION_TEXT);
+    WritePlainReport(reports, referenceShown, options.details, [](std::string_view part) {
+        std::fwrite(part.data(), 1, part.size(), stdout);
+    });
     std::vector<OutputFile> outputs;
     if (!options.csv.empty())
         outputs.push_back({options.csv, CsvReport(reports)});

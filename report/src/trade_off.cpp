@@ -29,9 +29,10 @@ std::vector<TradeOffSeries> TradeOffOf(const std::vector<LogReport>& reports)
         }
         TradeOffSeries own{report.label, {}};
         for (const SegmentReport& segment : report.segments) {
-            if (segment.figures.utterances == 0 || segment.number > accuracy.segments.size())
+            LogFigures figures = SegmentFigures(report, segment);
+            if (figures.utterances == 0 || segment.number > accuracy.segments.size())
                 continue;
-            own.points.push_back({report.label, segment.number, MedianOf(segment.figures),
+            own.points.push_back({report.label, segment.number, MedianOf(figures),
                                   accuracy.segments[segment.number - 1].counts.WordErrorRate()});
             ++points;
         }

@@ -31,7 +31,7 @@ LogReport ReportOf(const std::string& bytes, const std::string& label,
     report.whole = FiguresOf(report.content);
     size_t number = 0;
     for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+        report.segments.push_back({++number, segment.firstLine});
     if (reference)
         report.accuracy =
             MeasureAccuracy(*reference, report.content, report.whole.utterances, false, true);
