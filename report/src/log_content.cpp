@@ -85,9 +85,13 @@ LogReading::LogReading(LogContent& content, bool keepWords)
 bool LogReading::Feed(std::string_view bytes)
 {
     encoding_.Feed(bytes);
+    // Lines are looked at for NUL bytes only from the first piece that holds one: the same
+    // line is told whatever the pieces.
+    if (!nulSeen_)
+        nulSeen_ = std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
     return splitter_.Feed(bytes, [&](std::string_view line) {
         // A converted log is told by what it is, not by its first line that does not fit.
-        if (!encoding_.Line(line)) {
+        if ((nulSeen_ || parser_.LinesRead() == 0) && !encoding_.Line(line)) {
             notALog_ = encoding_.Problem();
             return false;
         }
@@ -129,7 +133,8 @@ bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::
         return false;
     }
     LogReading reading(content, keepWords);
-    std::vector<char> buffer(1 << 20);
+    // Small enough that its pages cost little to touch, large enough for few reads.
+    std::vector<char> buffer(1 << 17);
     for (;;) {
         size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
         if (got == 0)

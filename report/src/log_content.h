@@ -92,6 +92,7 @@ public:
 private:
     LogContent& content_;
     LogEncodingCheck encoding_;
+    bool nulSeen_ = false;
     std::string notALog_;
     LogCollector collector_;
     LogParser parser_;
