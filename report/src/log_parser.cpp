@@ -322,7 +322,8 @@ bool LogParser::BlockLine(std::string_view line)
 {
     switch (expect_) {
     case Expect::WordCount: {
-        if (StartsNextItem(line))
+        // An empty line here can only begin the save marker that follows a failed block.
+        if (line.empty() || StartsNextItem(line))
             return Stopped(line);
         std::optional<int32_t> count;
         if (EndsWith(line, kWordCountText))
