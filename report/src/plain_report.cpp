@@ -92,9 +92,14 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
         auto rows = [&](const std::function<void(const std::vector<std::string>&)>& row) {
             for (const LogReport& report : reports)
                 for (const SegmentReport& segment : report.segments) {
-                    std::vector<std::string> cells = FigureCells(SegmentFigures(report, segment));
-                    cells.insert(cells.begin(), {report.label, std::to_string(segment.number),
-                                                 std::to_string(segment.firstLine)});
+                    std::vector<std::string> figures = FigureCells(SegmentFigures(report, segment));
+                    std::vector<std::string> cells;
+                    cells.reserve(3 + figures.size());
+                    cells.push_back(report.label);
+                    cells.push_back(std::to_string(segment.number));
+                    cells.push_back(std::to_string(segment.firstLine));
+                    cells.insert(cells.end(), std::make_move_iterator(figures.begin()),
+                                 std::make_move_iterator(figures.end()));
                     row(cells);
                 }
         };

@@ -217,10 +217,13 @@ std::string LineChart(const ChartFrame& frame, const std::vector<ChartSeries>& s
                 continue;
             svg += "<circle cx=\"" + Num(x(px)) + "\" cy=\"" + Num(y(py)) + "\" r=\"3\" fill=\"" +
                    SeriesColour(i) + "\"/>\n";
+            // A label reads away from the nearer side, so that it stays inside the plot.
+            bool right = x(px) < (kLeft + kPlotRight) / 2;
             if (k < series[i].labels.size())
-                svg += "<text class=\"point-label\" x=\"" + Num(x(px) + 5) + "\" y=\"" +
-                       Num(y(py) - 5) + "\" font-size=\"10\">" + Escaped(series[i].labels[k]) +
-                       "</text>\n";
+                svg += "<text class=\"point-label\" x=\"" + Num(x(px) + (right ? 5 : -5)) +
+                       "\" y=\"" + Num(y(py) - 5) + "\" text-anchor=\"" +
+                       (right ? "start" : "end") + "\" font-size=\"10\">" +
+                       Escaped(series[i].labels[k]) + "</text>\n";
         }
     }
     return svg + Legend(series) + Close(frame);
