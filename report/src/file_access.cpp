@@ -98,6 +98,17 @@ std::string TemporaryBeside(const std::string& path)
     return path + ".tarvell-report-" + std::to_string(GetCurrentProcessId()) + ".tmp";
 }
 
+bool MayReplace(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void KeepPermissions(const std::string&, const std::string&)
+{
+    // A new file takes its folder's permissions on Windows, as the old one did.
+}
+
 bool MoveInPlace(const std::string& from, const std::string& to)
 {
     return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
@@ -155,6 +166,18 @@ std::FILE* OpenForWriting(const std::string& path)
 std::string TemporaryBeside(const std::string& path)
 {
     return path + ".tarvell-report-" + std::to_string(getpid()) + ".tmp";
+}
+
+bool MayReplace(const std::string& path)
+{
+    return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
+}
+
+void KeepPermissions(const std::string& from, const std::string& to)
+{
+    struct stat status;
+    if (stat(from.c_str(), &status) == 0)
+        chmod(to.c_str(), status.st_mode & 07777);
 }
 
 bool MoveInPlace(const std::string& from, const std::string& to)

@@ -16,6 +16,13 @@ bool SameFile(const std::string& a, const std::string& b);
 // A name beside path for writing its new content before it replaces the old.
 std::string TemporaryBeside(const std::string& path);
 
+// False for an existing file that may not be written (read-only): replacing it by another
+// would go round what its owner asked.
+bool MayReplace(const std::string& path);
+
+// Gives to the permissions of from, when from exists, so that a file replaced keeps them.
+void KeepPermissions(const std::string& from, const std::string& to);
+
 // Moves from over to (replacing it) in one step; false when it cannot.
 bool MoveInPlace(const std::string& from, const std::string& to);
 void RemoveFile(const std::string& path);

@@ -34,6 +34,11 @@ bool WriteAllOrNothing(const std::vector<OutputFile>& files, std::string& messag
         for (const std::string& path : staged)
             RemoveFile(path);
     };
+    for (const OutputFile& file : files)
+        if (!MayReplace(file.path)) {
+            message = file.path + ": cannot be written (it is read-only); no file was changed";
+            return false;
+        }
     for (const OutputFile& file : files) {
         std::string temporary = TemporaryBeside(file.path);
         staged.push_back(temporary);
@@ -43,6 +48,7 @@ bool WriteAllOrNothing(const std::vector<OutputFile>& files, std::string& messag
             message = file.path + ": cannot be written (" + why + "); no file was changed";
             return false;
         }
+        KeepPermissions(file.path, temporary);
     }
     for (size_t i = 0; i < files.size(); ++i)
         if (!MoveInPlace(staged[i], files[i].path)) {
