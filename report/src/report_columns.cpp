@@ -13,23 +13,22 @@ std::vector<std::string> FigureCells(const LogFigures& figures)
 {
     const Spread& rtf = figures.realTimeFactor;
     bool any = rtf.count > 0;
-    auto factor = [&](double value) { return any ? Fixed(value, 3) : std::string("n/a"); };
     bool words = figures.scores.Total() > 0;
     bool utterances = figures.utterances > 0;
-    return {Count(static_cast<int64_t>(figures.utterances)),
-            Count(figures.words),
-            utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a",
-            utterances ? Count(figures.fewestWords) : "n/a",
-            utterances ? Count(figures.mostWords) : "n/a",
-            utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a",
-            factor(rtf.minimum),
-            factor(rtf.median),
-            factor(rtf.p90),
-            factor(rtf.p99),
-            factor(rtf.maximum),
-            factor(rtf.mean),
-            words ? Percent(figures.shareUnder50) : "n/a",
-            Count(static_cast<int64_t>(figures.dropped))};
+    // Built in place: a table has a row of these per segment.
+    std::vector<std::string> cells;
+    cells.reserve(14);
+    cells.push_back(Count(static_cast<int64_t>(figures.utterances)));
+    cells.push_back(Count(figures.words));
+    cells.push_back(utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a");
+    cells.push_back(utterances ? Count(figures.fewestWords) : "n/a");
+    cells.push_back(utterances ? Count(figures.mostWords) : "n/a");
+    cells.push_back(utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a");
+    for (double value : {rtf.minimum, rtf.median, rtf.p90, rtf.p99, rtf.maximum, rtf.mean})
+        cells.push_back(any ? Fixed(value, 3) : "n/a");
+    cells.push_back(words ? Percent(figures.shareUnder50) : "n/a");
+    cells.push_back(Count(static_cast<int64_t>(figures.dropped)));
+    return cells;
 }
 
 std::string BinName(int bin)
