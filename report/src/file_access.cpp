@@ -93,6 +93,11 @@ std::FILE* OpenForWriting(const std::string& path)
     return _wfopen(Wide(path).c_str(), L"wb");
 }
 
+std::string LinkTarget(const std::string& path)
+{
+    return path;
+}
+
 std::string TemporaryBeside(const std::string& path)
 {
     return path + ".tarvell-report-" + std::to_string(GetCurrentProcessId()) + ".tmp";
@@ -121,6 +126,7 @@ void RemoveFile(const std::string& path)
 }
 
 #else
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -161,6 +167,19 @@ std::FILE* OpenForReading(const std::string& path)
 std::FILE* OpenForWriting(const std::string& path)
 {
     return std::fopen(path.c_str(), "wb");
+}
+
+std::string LinkTarget(const std::string& path)
+{
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return path;
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return path;
+    std::string target = resolved;
+    std::free(resolved);
+    return target;
 }
 
 std::string TemporaryBeside(const std::string& path)

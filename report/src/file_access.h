@@ -13,6 +13,10 @@ std::FILE* OpenForWriting(const std::string& path);
 // same entry of the same folder.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The file a path reaches once its links are followed (the path itself when it reaches none),
+// so that replacing it replaces what the link names, not the link.
+std::string LinkTarget(const std::string& path);
+
 // A name beside path for writing its new content before it replaces the old.
 std::string TemporaryBeside(const std::string& path);
 

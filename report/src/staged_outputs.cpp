@@ -29,29 +29,32 @@ bool WriteWhole(const std::string& path, const std::string& text, std::string& w
 
 bool WriteAllOrNothing(const std::vector<OutputFile>& files, std::string& message)
 {
+    std::vector<std::string> targets;
+    for (const OutputFile& file : files) {
+        targets.push_back(LinkTarget(file.path));
+        if (!MayReplace(targets.back())) {
+            message = file.path + ": cannot be written (it is read-only); no file was changed";
+            return false;
+        }
+    }
     std::vector<std::string> staged;
     auto discard = [&] {
         for (const std::string& path : staged)
             RemoveFile(path);
     };
-    for (const OutputFile& file : files)
-        if (!MayReplace(file.path)) {
-            message = file.path + ": cannot be written (it is read-only); no file was changed";
-            return false;
-        }
-    for (const OutputFile& file : files) {
-        std::string temporary = TemporaryBeside(file.path);
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string temporary = TemporaryBeside(targets[i]);
         staged.push_back(temporary);
         std::string why;
-        if (!WriteWhole(temporary, file.text, why)) {
+        if (!WriteWhole(temporary, files[i].text, why)) {
             discard();
-            message = file.path + ": cannot be written (" + why + "); no file was changed";
+            message = files[i].path + ": cannot be written (" + why + "); no file was changed";
             return false;
         }
-        KeepPermissions(file.path, temporary);
+        KeepPermissions(targets[i], temporary);
     }
     for (size_t i = 0; i < files.size(); ++i)
-        if (!MoveInPlace(staged[i], files[i].path)) {
+        if (!MoveInPlace(staged[i], targets[i])) {
             std::string why = std::strerror(errno);
             staged.erase(staged.begin(), staged.begin() + static_cast<long>(i));
             discard();

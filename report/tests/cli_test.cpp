@@ -188,11 +188,15 @@ TEST(Cli, NeverHarmsAFile)
         EXPECT_EQ(testfiles::Read(html), "old page");
         EXPECT_FALSE(std::filesystem::exists(folder / "new.csv"));
     }
-    // A run that succeeds replaces both, keeps their permissions and leaves nothing else behind.
+    // A run that succeeds replaces both, keeps their permissions, writes through a link to
+    // what it names and leaves nothing else behind.
     namespace fs = std::filesystem;
     fs::permissions(csv, fs::perms::owner_read | fs::perms::owner_write);
+    std::string page = (folder / "page-link.html").string();
+    fs::create_symlink(html, page);
     testfiles::Run run = testfiles::RunCommand(
-        program + "--csv " + Quoted(csv) + " --html " + Quoted(html) + " " + Quoted(log), folder);
+        program + "--csv " + Quoted(csv) + " --html " + Quoted(page) + " " + Quoted(log), folder);
+    EXPECT_TRUE(fs::is_symlink(page));
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(testfiles::Read(csv).rfind("Log,", 0), 0u);
     EXPECT_EQ(fs::status(csv).permissions() & fs::perms::all,
