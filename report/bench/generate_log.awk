@@ -1,6 +1,7 @@
 # A session log as the program writes it (CR LF, closing lines that agree with the words), for
 # the bench: `utterances` utterances of `words` words each. With `reference` set, the spoken
-# text goes there, one line per utterance, about one word in ten differing from the log's.
+# text goes there, one line per utterance, about one word in ten differing from the log's. With
+# `segment` set to n, Reset All follows every n-th utterance (numbers start again from 1).
 BEGIN {
     srand(7)
     ORS = "\r\n"
@@ -8,8 +9,10 @@ BEGIN {
     print "Mirelle Session Started: Wednesday, December 9, 2026 15:00:00"
     print "Mirelle Log File Service, generated for the bench"
     print ""
+    n = 0
     for (u = 1; u <= utterances; u++) {
-        printf "Utterance #: %d      RTF: %.3f      %d alternate phrases in result\r\n", u, 0.2 + rand(), 1 + int(rand() * 5)
+        n++
+        printf "Utterance #: %d      RTF: %.3f      %d alternate phrases in result\r\n", n, 0.2 + rand(), 1 + int(rand() * 5)
         print words " words in utterance, each with individual confidence scores:"
         print ""
         sum = 0; mx = 0; mn = 999; mxw = "(null)"; mnw = "(null)"; line = ""
@@ -31,5 +34,12 @@ BEGIN {
         print ""
         if (reference != "")
             print line > reference
+        if (segment > 0 && n == segment && u < utterances) {
+            print "Reset All pressed."
+            print ""
+            print rule
+            print ""
+            n = 0
+        }
     }
 }

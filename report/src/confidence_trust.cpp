@@ -3,12 +3,25 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+double ShareOf(int64_t part, int64_t whole)
+{
+    if (whole == 0)
+        return std::numeric_limits<double>::quiet_NaN();
+    return static_cast<double>(part) / static_cast<double>(whole);
+}
+
+} // namespace
+
 double ConfidenceTrust::ErrorRate(int bin) const
 {
-    int64_t total = right[static_cast<size_t>(bin)] + wrong[static_cast<size_t>(bin)];
-    if (total == 0)
-        return std::numeric_limits<double>::quiet_NaN();
-    return static_cast<double>(wrong[static_cast<size_t>(bin)]) / static_cast<double>(total);
+    if (bin < 0)
+        return ShareOf(wrongBelow, rightBelow + wrongBelow);
+    if (bin >= kScoreBins)
+        return ShareOf(wrongAbove, rightAbove + wrongAbove);
+    size_t at = static_cast<size_t>(bin);
+    return ShareOf(wrong[at], right[at] + wrong[at]);
 }
 
 ConfidenceTrust TrustOf(const std::vector<ScoredOutcome>& outcomes)
@@ -18,13 +31,16 @@ ConfidenceTrust TrustOf(const std::vector<ScoredOutcome>& outcomes)
     std::array<int64_t, 101> wrongAt{};
     for (const ScoredOutcome& outcome : outcomes) {
         int32_t score = std::clamp<int32_t>(outcome.score, 0, 100);
-        size_t bin = static_cast<size_t>(ScoreBin(score));
+        int bin = ScoreBin(outcome.score);
+        int64_t& count = bin < 0             ? (outcome.right ? trust.rightBelow : trust.wrongBelow)
+                         : bin >= kScoreBins ? (outcome.right ? trust.rightAbove : trust.wrongAbove)
+                         : outcome.right     ? trust.right[static_cast<size_t>(bin)]
+                                             : trust.wrong[static_cast<size_t>(bin)];
+        ++count;
         if (outcome.right) {
-            ++trust.right[bin];
             ++trust.rightWords;
             ++rightAt[static_cast<size_t>(score)];
         } else {
-            ++trust.wrong[bin];
             ++trust.wrongWords;
             ++wrongAt[static_cast<size_t>(score)];
         }
@@ -38,12 +54,8 @@ ConfidenceTrust TrustOf(const std::vector<ScoredOutcome>& outcomes)
         }
         ThresholdPoint point;
         point.threshold = threshold;
-        if (trust.wrongWords > 0)
-            point.wrongFlagged =
-                static_cast<double>(wrongBelow) / static_cast<double>(trust.wrongWords);
-        if (trust.rightWords > 0)
-            point.rightFlagged =
-                static_cast<double>(rightBelow) / static_cast<double>(trust.rightWords);
+        point.wrongFlagged = ShareOf(wrongBelow, trust.wrongWords);
+        point.rightFlagged = ShareOf(rightBelow, trust.rightWords);
         trust.thresholds.push_back(point);
         double separation = point.wrongFlagged - point.rightFlagged;
         if (trust.wrongWords > 0 && trust.rightWords > 0 && separation > trust.bestSeparation) {

@@ -17,14 +17,19 @@ struct ScoredOutcome
 struct ThresholdPoint
 {
     int threshold = 0;       // words scoring under it are flagged
-    double wrongFlagged = 0; // share of the wrong words flagged
-    double rightFlagged = 0; // share of the right words flagged
+    double wrongFlagged = 0; // share of the wrong words flagged; not a number without any
+    double rightFlagged = 0; // share of the right words flagged; not a number without any
 };
 
 struct ConfidenceTrust
 {
     std::array<int64_t, kScoreBins> right{};
     std::array<int64_t, kScoreBins> wrong{};
+    // Scores under 0 and over 100, counted apart as the histogram counts them.
+    int64_t rightBelow = 0;
+    int64_t wrongBelow = 0;
+    int64_t rightAbove = 0;
+    int64_t wrongAbove = 0;
     int64_t rightWords = 0;
     int64_t wrongWords = 0;
     std::vector<ThresholdPoint> thresholds; // 0 to 101: every score from 0 to 100 flaggable
@@ -33,9 +38,10 @@ struct ConfidenceTrust
     int bestThreshold = 0;
     double bestSeparation = 0;
 
-    // Error rate of a bin; not a number for an empty bin.
+    // Error rate of a bin (as ScoreBin numbers them: -1 under 0, kScoreBins over 100); not a
+    // number for an empty bin.
     double ErrorRate(int bin) const;
 };
 
-// Scores outside 0 to 100 count as 0 or 100.
+// Scores outside 0 to 100 have bins of their own, and count as 0 or 100 against a threshold.
 ConfidenceTrust TrustOf(const std::vector<ScoredOutcome>& outcomes);

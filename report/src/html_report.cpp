@@ -7,6 +7,7 @@
 #include "plain_report.h"
 #include "report_columns.h"
 #include "svg_chart.h"
+#include "trade_off.h"
 #include "resources/version.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string RtfPerUtterance(const std::vector<LogReport>& reports)
 {
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
-        ChartSeries one{report.label, {}, {}};
+        ChartSeries one{report.label, {}, {}, {}};
         std::vector<UtteranceFigures> utterances = report.Utterances();
         size_t stride = std::max<size_t>(1, (utterances.size() + kMostPoints - 1) / kMostPoints);
         for (size_t i = 0; i < utterances.size(); i += stride)
@@ -67,7 +68,7 @@ std::string RtfDistribution(const std::vector<LogReport>& reports)
                              Fixed(low + width * bin, decimals));
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
-        ChartSeries one{report.label, {}, std::vector<double>(kRtfBins, 0.0)};
+        ChartSeries one{report.label, {}, std::vector<double>(kRtfBins, 0.0), {}};
         size_t counted = 0;
         for (const UtteranceFigures& utterance : report.Utterances()) {
             double value = utterance.realTimeFactor;
@@ -94,7 +95,7 @@ std::string ConfidenceHistogram(const std::vector<LogReport>& reports)
         categories.push_back(BinName(bin));
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
-        ChartSeries one{report.label, {}, {}};
+        ChartSeries one{report.label, {}, {}, {}};
         double total = static_cast<double>(report.whole.scores.Total());
         for (int64_t count : report.whole.scores.bins)
             one.values.push_back(total > 0 ? static_cast<double>(count) * 100.0 / total : 0.0);
@@ -108,7 +109,7 @@ std::string Calibration(const std::vector<LogReport>& reports)
 {
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
-        ChartSeries one{report.label, {}, {}};
+        ChartSeries one{report.label, {}, {}, {}};
         for (int bin = 0; bin < kScoreBins; ++bin) {
             double error = report.accuracy->trust.ErrorRate(bin);
             if (std::isfinite(error))
@@ -125,7 +126,7 @@ std::string ThresholdCurve(const std::vector<LogReport>& reports)
 {
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
-        ChartSeries one{report.label, {}, {}};
+        ChartSeries one{report.label, {}, {}, {}};
         for (const ThresholdPoint& point : report.accuracy->trust.thresholds)
             one.points.emplace_back(point.rightFlagged * 100.0, point.wrongFlagged * 100.0);
         series.push_back(std::move(one));
@@ -133,6 +134,23 @@ std::string ThresholdCurve(const std::vector<LogReport>& reports)
     return LineChart({"threshold-curve", "Flagging words under a threshold",
                       "% of right words flagged", "% of wrong words flagged"},
                      series, true);
+}
+
+std::string TradeOff(const std::vector<TradeOffSeries>& tradeOff)
+{
+    std::vector<ChartSeries> series;
+    for (const TradeOffSeries& one : tradeOff) {
+        ChartSeries drawn{one.name, {}, {}, {}};
+        for (const TradeOffPoint& point : one.points) {
+            drawn.points.emplace_back(point.medianRtf, point.wordErrorRate * 100.0);
+            drawn.labels.push_back(point.segment == 0 ? point.label
+                                                      : "segment " + std::to_string(point.segment));
+        }
+        series.push_back(std::move(drawn));
+    }
+    return LineChart(
+        {"trade-off", "Speed against accuracy", "median real-time factor", "word error rate (%)"},
+        series);
 }
 
 std::string Comparison(const std::vector<LogReport>& reports, bool accuracy)
@@ -145,11 +163,12 @@ std::string Comparison(const std::vector<LogReport>& reports, bool accuracy)
         speed.push_back({report.label,
                          {},
                          {any ? rtf.median : NAN, any ? rtf.mean : NAN, any ? rtf.p90 : NAN,
-                          any ? rtf.p99 : NAN}});
+                          any ? rtf.p99 : NAN},
+                         {}});
         std::vector<double> shares{report.whole.shareUnder50 * 100.0};
         if (accuracy)
             shares.push_back(report.accuracy->counts.WordErrorRate() * 100.0);
-        scores.push_back({report.label, {}, shares});
+        scores.push_back({report.label, {}, shares, {}});
     }
     std::vector<std::string> shareNames{"words scoring under 50"};
     if (accuracy)
@@ -187,9 +206,9 @@ std::string HtmlReport(const std::vector<LogReport>& reports, const std::string&
     rows.clear();
     for (const LogReport& report : reports)
         for (const SegmentReport& segment : report.segments)
-            rows.push_back(
-                Row(report.label, std::to_string(segment.number),
-                    Row(std::to_string(segment.firstLine), FigureCells(segment.figures))));
+            rows.push_back(Row(report.label, std::to_string(segment.number),
+                               Row(std::to_string(segment.firstLine),
+                                   FigureCells(SegmentFigures(report, segment)))));
     html += "<h2>Segments</h2>\n" +
             Table(Row("Log", "Segment", Row("From line", FigureHeader())), rows);
     rows.clear();
@@ -204,6 +223,22 @@ std::string HtmlReport(const std::vector<LogReport>& reports, const std::string&
                 Table(Row("Log", AccuracyHeader()), rows);
         rows.clear();
         for (const LogReport& report : reports)
+            if (report.accuracy->segments.size() > 1)
+                for (size_t i = 0; i < report.accuracy->segments.size(); ++i)
+                    rows.push_back(Row(report.label, std::to_string(i + 1),
+                                       AccuracyCells(report.accuracy->segments[i],
+                                                     AlignmentName(*report.accuracy))));
+        if (!rows.empty())
+            html += "<h2>Accuracy per segment</h2>\n" +
+                    Table(Row("Log", "Segment", AccuracyHeader()), rows);
+        rows.clear();
+        for (const TradeOffSeries& series : TradeOffOf(reports))
+            for (const TradeOffPoint& point : series.points)
+                rows.push_back(TradeOffCells(point));
+        if (!rows.empty())
+            html += "<h2>Speed against accuracy</h2>\n" + Table(TradeOffHeader(), rows);
+        rows.clear();
+        for (const LogReport& report : reports)
             rows.push_back(Row(report.label, TrustCells(report.accuracy->trust)));
         html += "<h2>Confidence trust</h2>\n<p>Error rate of the words in each score bin, and "
                 "the threshold that best separates wrong words from right ones.</p>\n" +
@@ -211,6 +246,10 @@ std::string HtmlReport(const std::vector<LogReport>& reports, const std::string&
     }
 
     html += "<h2>Charts</h2>\n<div class=\"charts\">\n";
+    std::vector<TradeOffSeries> tradeOff =
+        accuracy ? TradeOffOf(reports) : std::vector<TradeOffSeries>{};
+    if (!tradeOff.empty())
+        html += TradeOff(tradeOff);
     html += RtfPerUtterance(reports) + RtfDistribution(reports) + ConfidenceHistogram(reports);
     if (accuracy)
         html += Calibration(reports) + ThresholdCurve(reports);

@@ -1,7 +1,8 @@
 // Cuts a byte stream into lines the way the program ends them. The program ends every line
 // with CR LF, and a word's text may itself hold a bare LF or CR; so when the first line ends
 // in CR LF, only CR LF ends a line. A file whose first line ends in LF alone (converted by
-// some tool) has its lines ended by LF, a CR before it dropped.
+// some tool) has its lines ended by LF, a CR before it dropped; one whose first line ends in
+// CR alone (some editors and copy tools) has its lines ended by CR.
 #pragma once
 
 #include <cstring>
@@ -27,38 +28,87 @@ private:
     enum class Ending
     {
         Unknown,
+        // The first line ended in CR at the end of a chunk: LF next makes it CR LF.
+        AfterFirstCr,
         CrLf,
         Lf,
+        Cr,
     };
+    // Takes what the first line end tells from chunk at pos; false when the chunk ends first.
+    template <class OnLine> bool Settle(std::string_view chunk, size_t& pos, OnLine&& onLine);
+    bool Carry(std::string_view piece);
+
     Ending ending_ = Ending::Unknown;
     std::string carry_;
     bool tooLong_ = false;
+    bool stopped_ = false;
 };
+
+inline bool LineSplitter::Carry(std::string_view piece)
+{
+    carry_.append(piece);
+    if (carry_.size() > kLongestLine) {
+        tooLong_ = true;
+        return false;
+    }
+    return true;
+}
+
+template <class OnLine>
+bool LineSplitter::Settle(std::string_view chunk, size_t& pos, OnLine&& onLine)
+{
+    if (ending_ == Ending::AfterFirstCr) {
+        if (chunk[pos] == '\n') {
+            ++pos;
+            ending_ = Ending::CrLf;
+        } else {
+            ending_ = Ending::Cr;
+        }
+        return true;
+    }
+    size_t end = chunk.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        Carry(chunk.substr(pos));
+        pos = chunk.size();
+        return false;
+    }
+    if (chunk[end] == '\n' || (end + 1 < chunk.size() && chunk[end + 1] == '\n')) {
+        ending_ = chunk[end] == '\n' ? Ending::Lf : Ending::CrLf;
+        return true;
+    }
+    // A CR ends the first line whatever follows; the next byte tells CR LF from CR.
+    if (!Carry(chunk.substr(pos, end - pos)))
+        return false;
+    pos = end + 1;
+    ending_ = pos < chunk.size() ? Ending::Cr : Ending::AfterFirstCr;
+    bool more = onLine(std::string_view(carry_));
+    carry_.clear();
+    stopped_ = !more;
+    return more;
+}
 
 template <class OnLine> bool LineSplitter::Feed(std::string_view chunk, OnLine&& onLine)
 {
     size_t pos = 0;
     while (pos < chunk.size()) {
-        const void* found = std::memchr(chunk.data() + pos, '\n', chunk.size() - pos);
-        if (found == nullptr) {
-            carry_.append(chunk.substr(pos));
-            if (carry_.size() > kLongestLine) {
-                tooLong_ = true;
-                return false;
-            }
-            return true;
+        if (ending_ == Ending::Unknown || ending_ == Ending::AfterFirstCr) {
+            if (!Settle(chunk, pos, onLine))
+                return !tooLong_ && !stopped_;
+            continue;
         }
-        size_t end = static_cast<size_t>(static_cast<const char*>(found) - chunk.data());
-        std::string_view piece = chunk.substr(pos, end - pos);
-        pos = end + 1;
+        char end = ending_ == Ending::Cr ? '\r' : '\n';
+        const void* found = std::memchr(chunk.data() + pos, end, chunk.size() - pos);
+        if (found == nullptr)
+            return Carry(chunk.substr(pos));
+        size_t at = static_cast<size_t>(static_cast<const char*>(found) - chunk.data());
+        std::string_view piece = chunk.substr(pos, at - pos);
+        pos = at + 1;
         std::string_view line = piece;
         if (!carry_.empty()) {
             carry_.append(piece);
             line = carry_;
         }
-        bool cr = !line.empty() && line.back() == '\r';
-        if (ending_ == Ending::Unknown)
-            ending_ = cr ? Ending::CrLf : Ending::Lf;
+        bool cr = ending_ != Ending::Cr && !line.empty() && line.back() == '\r';
         if (ending_ == Ending::CrLf && !cr) {
             // A line feed inside a word's text: the line goes on.
             if (carry_.empty())

@@ -32,16 +32,18 @@ private:
     std::vector<const std::string*> words_;
 };
 
-void AlignStretch(const std::vector<uint32_t>& reference, const std::vector<Token>& tokens,
-                  uint32_t utterance, const WordNumbers& numbers, bool keepPairs,
-                  LogAccuracy& accuracy)
+// Aligns one stretch of words, adding its outcomes (and pairs) to accuracy; returns its counts.
+EditCounts AlignStretch(const std::vector<uint32_t>& reference, const std::vector<Token>& tokens,
+                        uint32_t utterance, const WordNumbers& numbers, bool keepPairs,
+                        LogAccuracy& accuracy)
 {
     std::vector<uint32_t> hypothesis;
     hypothesis.reserve(tokens.size());
     for (const Token& token : tokens)
         hypothesis.push_back(token.id);
     std::vector<EditStep> steps = AlignWords(reference, hypothesis);
-    accuracy.counts += CountEdits(steps);
+    EditCounts counts = CountEdits(steps);
+    accuracy.counts += counts;
     uint32_t where = utterance;
     for (const EditStep& step : steps) {
         const Token* token =
@@ -63,14 +65,26 @@ void AlignStretch(const std::vector<uint32_t>& reference, const std::vector<Toke
         pair.utterance = where;
         accuracy.pairs.push_back(std::move(pair));
     }
+    return counts;
+}
+
+// The tokens of utterances [first, end), taken from next on.
+std::vector<Token> TokensOf(const std::vector<Token>& tokens, size_t& next, uint32_t end)
+{
+    std::vector<Token> own;
+    while (next < tokens.size() && tokens[next].utterance < end)
+        own.push_back(tokens[next++]);
+    return own;
 }
 
 } // namespace
 
 LogAccuracy MeasureAccuracy(const ReferenceText& reference, const LogContent& content,
-                            size_t utteranceCount, bool keepPairs)
+                            size_t utteranceCount, bool eachSegment, bool keepPairs)
 {
     LogAccuracy accuracy;
+    accuracy.referenceLines = reference.lines.size();
+    accuracy.utterances = utteranceCount;
     WordNumbers numbers;
     std::vector<Token> tokens;
     for (const RecognisedWord& word : content.words)
@@ -78,25 +92,56 @@ LogAccuracy MeasureAccuracy(const ReferenceText& reference, const LogContent& co
             tokens.push_back({numbers.Of(normalised), word.score, word.utterance});
     accuracy.recognisedWords = static_cast<int64_t>(tokens.size());
 
-    accuracy.perUtterance = utteranceCount > 1 && reference.lines.size() == utteranceCount;
+    std::vector<uint32_t> whole;
+    for (const auto& line : reference.lines)
+        for (const std::string& word : line)
+            whole.push_back(numbers.Of(word));
+    accuracy.eachSegment = eachSegment;
+    accuracy.perUtterance =
+        !eachSegment && utteranceCount > 1 && reference.lines.size() == utteranceCount;
+    size_t next = 0;
     if (accuracy.perUtterance) {
-        size_t next = 0;
-        for (uint32_t utterance = 0; utterance < utteranceCount; ++utterance) {
-            std::vector<Token> own;
-            while (next < tokens.size() && tokens[next].utterance == utterance)
-                own.push_back(tokens[next++]);
-            std::vector<uint32_t> words;
-            for (const std::string& word : reference.lines[utterance])
-                words.push_back(numbers.Of(word));
-            AlignStretch(words, own, utterance, numbers, keepPairs, accuracy);
+        uint32_t utterance = 0;
+        for (const Segment& segment : content.segments) {
+            StretchAccuracy own;
+            for (size_t k = 0; k < segment.utterances.size(); ++k, ++utterance) {
+                std::vector<Token> words = TokensOf(tokens, next, utterance + 1);
+                std::vector<uint32_t> spoken;
+                for (const std::string& word : reference.lines[utterance])
+                    spoken.push_back(numbers.Of(word));
+                own.counts += AlignStretch(spoken, words, utterance, numbers, keepPairs, accuracy);
+                own.recognisedWords += static_cast<int64_t>(words.size());
+            }
+            accuracy.segments.push_back(own);
+        }
+    } else if (eachSegment) {
+        uint32_t first = 0;
+        for (const Segment& segment : content.segments) {
+            uint32_t end = first + static_cast<uint32_t>(segment.utterances.size());
+            StretchAccuracy own;
+            // A segment of unfinished blocks alone recognised nothing to measure.
+            if (!segment.utterances.empty()) {
+                std::vector<Token> words = TokensOf(tokens, next, end);
+                own.counts = AlignStretch(whole, words, first, numbers, keepPairs, accuracy);
+                own.recognisedWords = static_cast<int64_t>(words.size());
+            }
+            accuracy.segments.push_back(own);
+            first = end;
         }
     } else {
-        std::vector<uint32_t> words;
-        for (const auto& line : reference.lines)
-            for (const std::string& word : line)
-                words.push_back(numbers.Of(word));
-        AlignStretch(words, tokens, 0, numbers, keepPairs, accuracy);
+        AlignStretch(whole, tokens, 0, numbers, keepPairs, accuracy);
     }
     accuracy.trust = TrustOf(accuracy.outcomes);
     return accuracy;
+}
+
+std::string AlignmentWarning(const LogAccuracy& accuracy)
+{
+    if (accuracy.perUtterance || accuracy.eachSegment || accuracy.referenceLines <= 1 ||
+        accuracy.referenceLines == accuracy.utterances)
+        return "";
+    return "the reference has " + std::to_string(accuracy.referenceLines) + " lines and the log " +
+           std::to_string(accuracy.utterances) +
+           " complete utterances, so the whole reference is aligned as one text against all "
+           "the log's words (--reference-each-segment aligns it against each segment)";
 }

@@ -84,21 +84,40 @@ LogReading::LogReading(LogContent& content, bool keepWords)
 
 bool LogReading::Feed(std::string_view bytes)
 {
-    return splitter_.Feed(bytes, [&](std::string_view line) { return parser_.Line(line); });
+    encoding_.Feed(bytes);
+    // Lines are looked at for NUL bytes only from the first piece that holds one: the same
+    // line is told whatever the pieces.
+    if (!nulSeen_)
+        nulSeen_ = std::memchr(bytes.data(), '\0', bytes.size()) != nullptr;
+    return splitter_.Feed(bytes, [&](std::string_view line) {
+        // A converted log is told by what it is, not by its first line that does not fit.
+        if ((nulSeen_ || parser_.LinesRead() == 0) && !encoding_.Line(line)) {
+            notALog_ = encoding_.Problem();
+            return false;
+        }
+        return parser_.Line(line);
+    });
 }
 
-void LogReading::Finish()
+bool LogReading::Finish()
 {
+    notALog_ = encoding_.ProblemAtEnd();
+    if (notALog_.empty() && parser_.ItemsSeen() == 0)
+        notALog_ = "holds no line of a session log (no session start line, utterance block, "
+                   "Reset All or save marker)";
     parser_.End(splitter_.Remainder());
     collector_.Finish();
     content_.warnings = parser_.Warnings();
     std::stable_sort(content_.warnings.begin(), content_.warnings.end(),
                      [](const LogProblem& a, const LogProblem& b) { return a.line < b.line; });
     content_.lines = parser_.LinesRead();
+    return notALog_.empty();
 }
 
 std::string LogReading::Problem() const
 {
+    if (!notALog_.empty())
+        return " " + notALog_;
     if (splitter_.TooLong())
         return std::to_string(parser_.LinesRead() + 1) +
                ": expected a line of a session log, found a line longer than " +
@@ -114,7 +133,8 @@ bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::
         return false;
     }
     LogReading reading(content, keepWords);
-    std::vector<char> buffer(1 << 20);
+    // Small enough that its pages cost little to touch, large enough for few reads.
+    std::vector<char> buffer(1 << 17);
     for (;;) {
         size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
         if (got == 0)
@@ -128,6 +148,9 @@ bool ReadLog(const std::string& path, bool keepWords, LogContent& content, std::
         message = path + ": cannot be read (" + std::strerror(errno) + ")";
         return false;
     }
-    reading.Finish();
+    if (!reading.Finish()) {
+        message = path + ":" + reading.Problem();
+        return false;
+    }
     return true;
 }

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
 #include "line_splitter.h"
+#include "log_encoding.h"
 #include "log_parser.h"
 #include "score_histogram.h"
 
@@ -37,7 +39,9 @@ struct Segment
 
 struct LogContent
 {
-    std::vector<Segment> segments; // only those with an utterance, complete or dropped
+    // Only those with an utterance, complete or dropped. A deque: thousands of segments grow
+    // it without copying them all, and without twice their memory while they do.
+    std::deque<Segment> segments;
     std::vector<RecognisedWord> words;
     std::vector<LogProblem> warnings;
     size_t lines = 0;
@@ -78,13 +82,18 @@ public:
     LogReading(LogContent& content, bool keepWords);
     // False once the bytes do not fit; Problem() then says where and why.
     bool Feed(std::string_view bytes);
-    // The end of the log: what is left unfinished becomes a warning.
-    void Finish();
-    // "<line>: <what was expected, what was found>"
+    // The end of the log: what is left unfinished becomes a warning. False when the whole
+    // turns out to be no session log as the program writes it (Problem() says what it is).
+    bool Finish();
+    // "<line>: <what was expected, what was found>", or " <what the file is>" for a file that
+    // is no session log at all.
     std::string Problem() const;
 
 private:
     LogContent& content_;
+    LogEncodingCheck encoding_;
+    bool nulSeen_ = false;
+    std::string notALog_;
     LogCollector collector_;
     LogParser parser_;
     LineSplitter splitter_;

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
-LogFigures FiguresOf(const std::vector<const Segment*>& segments)
+namespace {
+
+// Over any run of segments without gathering them first: a log of many segments asks for each
+// one's figures.
+template <class Segments> LogFigures FiguresOver(const Segments& segments)
 {
     LogFigures figures;
     std::vector<double> factors;
@@ -35,9 +39,17 @@ LogFigures FiguresOf(const std::vector<const Segment*>& segments)
     return figures;
 }
 
+} // namespace
+
+LogFigures FiguresOf(const std::vector<const Segment*>& segments)
+{
+    return FiguresOver(segments);
+}
+
 LogFigures FiguresOf(const Segment& segment)
 {
-    return FiguresOf(std::vector<const Segment*>{&segment});
+    const Segment* one[] = {&segment};
+    return FiguresOver(one);
 }
 
 LogFigures FiguresOf(const LogContent& content)
@@ -45,5 +57,5 @@ LogFigures FiguresOf(const LogContent& content)
     std::vector<const Segment*> segments;
     for (const Segment& segment : content.segments)
         segments.push_back(&segment);
-    return FiguresOf(segments);
+    return FiguresOver(segments);
 }

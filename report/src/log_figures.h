@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "log_content.h"
@@ -16,7 +17,8 @@ struct LogFigures
     double wordsPerUtterance = 0;
     Spread realTimeFactor;
     ScoreHistogram scores;
-    double shareUnder50 = 0; // of the words; 0 without words
+    // Of the words; not a number without words.
+    double shareUnder50 = std::numeric_limits<double>::quiet_NaN();
     int32_t fewestWords = 0;
     int32_t mostWords = 0;
     double alternatesPerUtterance = 0;

@@ -176,6 +176,23 @@ void LogParser::DropBlock(const std::string& why)
     events_.UtteranceDropped();
 }
 
+bool LogParser::StartsNextItem(std::string_view line) const
+{
+    return StartsWith(line, kUtterancePrefix) || line == kResetText ||
+           StartsWith(line, kStartPrefix);
+}
+
+bool LogParser::Stopped(std::string_view line)
+{
+    // Whatever the program wrote after a failed analysis starts at the top level again.
+    DropBlock("stops after " + std::to_string(wordsSeen_) + " of its " +
+              (expect_ == Expect::WordCount ? std::string("words")
+                                            : std::to_string(opening_.wordCount) + " words") +
+              " (its analysis failed in the program)");
+    expect_ = Expect::Item;
+    return Item(line);
+}
+
 bool LogParser::Line(std::string_view line)
 {
     ++lineNumber_;
@@ -204,6 +221,7 @@ bool LogParser::Line(std::string_view line)
     case Expect::SavedAt:
         if (!StartsWith(line, kSavedPrefix) || !IsTimeOfDay(line.substr(kSavedPrefix.size())))
             return Fail("\"Session saved at: hh:mm:ss\" after an empty line", line);
+        ++items_;
         expect_ = Expect::SaveRule;
         return true;
     case Expect::SaveRule:
@@ -245,10 +263,18 @@ bool LogParser::Item(std::string_view line)
         opening_.realTimeFactor = *rtf;
         opening_.alternates = *alternates;
         opening_.line = lineNumber_;
+        // Announced now, so that a block stopping at any line after this one is dropped.
+        events_.UtteranceOpened(opening_);
+        wordsSeen_ = 0;
+        scoreSum_ = 0;
+        maximum_ = 0;
+        minimum_ = 999;
+        ++items_;
         expect_ = Expect::WordCount;
         return true;
     }
     if (line == kResetText) {
+        ++items_;
         events_.ResetPressed();
         lastNumber_ = 0;
         expect_ = Expect::ResetBlank;
@@ -259,11 +285,13 @@ bool LogParser::Item(std::string_view line)
         return true;
     }
     if (StartsWith(line, kStartPrefix)) {
+        ++items_;
         events_.SessionStarted(line.substr(kStartPrefix.size()));
         lastNumber_ = 0;
         return true;
     }
     if (StartsWith(line, kBannerPrefix)) {
+        ++items_;
         expect_ = Expect::BannerEnd;
         return true;
     }
@@ -294,6 +322,9 @@ bool LogParser::BlockLine(std::string_view line)
 {
     switch (expect_) {
     case Expect::WordCount: {
+        // An empty line here can only begin the save marker that follows a failed block.
+        if (line.empty() || StartsNextItem(line))
+            return Stopped(line);
         std::optional<int32_t> count;
         if (EndsWith(line, kWordCountText))
             count = WholeNumber(line.substr(0, line.size() - kWordCountText.size()));
@@ -301,15 +332,12 @@ bool LogParser::BlockLine(std::string_view line)
             return Fail("\"<n> words in utterance, each with individual confidence scores:\"",
                         line);
         opening_.wordCount = *count;
-        wordsSeen_ = 0;
-        scoreSum_ = 0;
-        maximum_ = 0;
-        minimum_ = 999;
-        events_.UtteranceOpened(opening_);
         expect_ = Expect::WordsBlank;
         return true;
     }
     case Expect::WordsBlank:
+        if (StartsNextItem(line))
+            return Stopped(line);
         if (!line.empty())
             return Fail("an empty line after the word count", line);
         expect_ = Expect::Words;
@@ -321,17 +349,12 @@ bool LogParser::BlockLine(std::string_view line)
             // starts at the top level again.
             if (!line.empty() && (IsDigit(line[0]) || line[0] == '-'))
                 return WordLine(line);
-            bool nextItem = StartsWith(line, kUtterancePrefix) || line == kResetText ||
-                            line.empty() || StartsWith(line, kStartPrefix);
-            if (nextItem) {
-                DropBlock("stops after " + std::to_string(wordsSeen_) + " of its " +
-                          std::to_string(opening_.wordCount) +
-                          " words (its analysis failed in the program)");
-                expect_ = Expect::Item;
-                return Item(line);
-            }
+            if (line.empty() || StartsNextItem(line))
+                return Stopped(line);
             return WordLine(line);
         }
+        if (StartsNextItem(line))
+            return Stopped(line);
         if (!line.empty())
             return Fail("an empty line after the " + std::to_string(wordsSeen_) + " word lines",
                         line);
@@ -405,12 +428,6 @@ void LogParser::End(std::string_view remainder)
         Warn(lineNumber_, "the file ends after an empty line that starts no save marker");
         return;
     case Expect::SaveRule: Warn(lineNumber_, "the file ends inside the save marker"); return;
-    case Expect::WordCount:
-        // The opening was not announced yet: nothing to drop but the warning.
-        Warn(opening_.line, "utterance " + std::to_string(opening_.number) +
-                                " is cut short at the end of the file; it is left out of the "
-                                "figures");
-        return;
     default:
         DropBlock("is cut short at the end of the file (line " + std::to_string(lineNumber_) + ")");
     }

@@ -63,6 +63,9 @@ public:
     const LogProblem& Error() const { return error_; }
     const std::vector<LogProblem>& Warnings() const { return warnings_; }
     size_t LinesRead() const { return lineNumber_; }
+    // Start lines, banners, blocks, Reset All and save markers begun: none in a file that is
+    // no session log.
+    size_t ItemsSeen() const { return items_; }
 
 private:
     enum class Expect
@@ -87,6 +90,11 @@ private:
     bool Item(std::string_view line);
     bool BlockLine(std::string_view line);
     bool WordLine(std::string_view line);
+    // A line that begins what the program writes after a block (its next block, Reset All, a
+    // session start).
+    bool StartsNextItem(std::string_view line) const;
+    // The open block stopped before line: dropped, and line read as what it is.
+    bool Stopped(std::string_view line);
     bool Fail(std::string_view expected, std::string_view found);
     bool Mismatch(const std::string& what);
     void Warn(size_t line, const std::string& text);
@@ -95,6 +103,7 @@ private:
     LogEvents& events_;
     Expect expect_ = Expect::Item;
     size_t lineNumber_ = 0;
+    size_t items_ = 0;
     LogProblem error_;
     std::vector<LogProblem> warnings_;
 

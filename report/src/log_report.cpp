@@ -8,9 +8,14 @@ std::vector<UtteranceFigures> LogReport::Utterances() const
     return all;
 }
 
+LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment)
+{
+    return FiguresOf(report.content.segments[segment.number - 1]);
+}
+
 bool BuildLogReport(const std::string& path, const std::string& label,
-                    const ReferenceText* reference, bool keepPairs, LogReport& report,
-                    std::string& message)
+                    const ReferenceText* reference, bool eachSegment, bool keepPairs,
+                    LogReport& report, std::string& message)
 {
     report.label = label;
     report.path = path;
@@ -18,11 +23,12 @@ bool BuildLogReport(const std::string& path, const std::string& label,
         return false;
     report.whole = FiguresOf(report.content);
     size_t number = 0;
+    report.segments.reserve(report.content.segments.size());
     for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+        report.segments.push_back({++number, segment.firstLine});
     if (reference) {
-        report.accuracy =
-            MeasureAccuracy(*reference, report.content, report.whole.utterances, keepPairs);
+        report.accuracy = MeasureAccuracy(*reference, report.content, report.whole.utterances,
+                                          eachSegment, keepPairs);
         // The words were kept for the alignment alone.
         report.content.words.clear();
         report.content.words.shrink_to_fit();

@@ -14,7 +14,6 @@ struct SegmentReport
 {
     size_t number = 0; // 1, 2, ... in file order
     size_t firstLine = 0;
-    LogFigures figures;
 };
 
 struct LogReport
@@ -30,7 +29,11 @@ struct LogReport
     std::vector<UtteranceFigures> Utterances() const;
 };
 
+// A segment's figures, made when asked rather than held: a log of many segments holds little
+// more than the segments themselves.
+LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment);
+
 // False when the log cannot be read or does not fit (message says where and why).
 bool BuildLogReport(const std::string& path, const std::string& label,
-                    const ReferenceText* reference, bool keepPairs, LogReport& report,
-                    std::string& message);
+                    const ReferenceText* reference, bool eachSegment, bool keepPairs,
+                    LogReport& report, std::string& message);

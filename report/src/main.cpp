@@ -9,6 +9,8 @@
 #include "log_report.h"
 #include "plain_report.h"
 #include "report_options.h"
+#include "staged_outputs.h"
+#include "text_encoding.h"
 #include "resources/version.h"
 
 #ifdef _WIN32
@@ -25,18 +27,29 @@ int Failed(const std::string& message)
     return kFailed;
 }
 
-bool WriteFile(const std::string& path, const std::string& text, std::string& message)
+// An output that would overwrite an input, or both outputs one file: said before anything is
+// written, so that no run can replace a log or the reference by its own report.
+std::string OutputClash(const ReportOptions& options)
 {
-    std::FILE* file = OpenForWriting(path);
-    if (!file) {
-        message = path + ": cannot be written";
-        return false;
-    }
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fclose(file) == 0 && written;
-    if (!written)
-        message = path + ": cannot be written completely";
-    return written;
+    std::vector<std::pair<std::string, std::string>> outputs;
+    if (!options.csv.empty())
+        outputs.emplace_back("--csv", options.csv);
+    if (!options.html.empty())
+        outputs.emplace_back("--html", options.html);
+    std::vector<std::pair<std::string, std::string>> inputs;
+    if (!options.reference.empty())
+        inputs.emplace_back("the reference", options.reference);
+    for (const std::string& log : options.logs)
+        inputs.emplace_back("the log", log);
+    for (const auto& [option, output] : outputs)
+        for (const auto& [what, input] : inputs)
+            if (SameFile(output, input))
+                return option + " " + AsUtf8(output) + " is the same file as " + what + " " +
+                       AsUtf8(input) + "; nothing was written";
+    if (outputs.size() == 2 && SameFile(outputs[0].second, outputs[1].second))
+        return "--csv " + AsUtf8(outputs[0].second) + " and --html " + AsUtf8(outputs[1].second) +
+               " are the same file; nothing was written";
+    return "";
 }
 
 int Run(const std::vector<std::string>& arguments)
@@ -55,6 +68,11 @@ int Run(const std::vector<std::string>& arguments)
         std::printf("%s", kUsage);
         return 0;
     }
+    std::string clash = OutputClash(options);
+    if (!clash.empty())
+        return Failed(clash);
+    for (const std::string& note : options.labelNotes)
+        std::fprintf(stderr, "tarvell-report: note: %s\n", note.c_str());
     ReferenceText reference;
     if (!options.reference.empty() && !ReadReference(options.reference, reference, message))
         return Failed(message);
@@ -62,20 +80,32 @@ int Run(const std::vector<std::string>& arguments)
 
     std::vector<LogReport> reports(options.logs.size());
     for (size_t i = 0; i < options.logs.size(); ++i) {
-        if (!BuildLogReport(options.logs[i], options.labels[i], measuredAgainst, options.details,
-                            reports[i], message))
+        if (!BuildLogReport(options.logs[i], options.labels[i], measuredAgainst,
+                            options.referenceEachSegment, options.details, reports[i], message))
             return Failed(message);
+        std::string shown = AsUtf8(options.logs[i]);
         for (const LogProblem& warning : reports[i].content.warnings)
-            std::fprintf(stderr, "tarvell-report: %s:%zu: warning: %s\n", options.logs[i].c_str(),
+            std::fprintf(stderr, "tarvell-report: %s:%zu: warning: %s\n", shown.c_str(),
                          warning.line, warning.text.c_str());
+        if (reports[i].accuracy) {
+            std::string choice = AlignmentWarning(*reports[i].accuracy);
+            if (!choice.empty())
+                std::fprintf(stderr, "tarvell-report: %s: warning: %s\n", shown.c_str(),
+                             choice.c_str());
+        }
     }
 
-    std::printf("tarvell-report %s\n\n%s", TARVELL_VERSION_TEXT,
-                PlainReport(reports, options.reference, options.details).c_str());
-    if (!options.csv.empty() && !WriteFile(options.csv, CsvReport(reports), message))
-        return Failed(message);
-    if (!options.html.empty() &&
-        !WriteFile(options.html, HtmlReport(reports, options.reference), message))
+    std::string referenceShown = AsUtf8(options.reference);
+    std::printf("tarvell-report %s\n\n", TARVELL_VERSION_TEXT);
+    WritePlainReport(reports, referenceShown, options.details, [](std::string_view part) {
+        std::fwrite(part.data(), 1, part.size(), stdout);
+    });
+    std::vector<OutputFile> outputs;
+    if (!options.csv.empty())
+        outputs.push_back({options.csv, CsvReport(reports)});
+    if (!options.html.empty())
+        outputs.push_back({options.html, HtmlReport(reports, referenceShown)});
+    if (!WriteAllOrNothing(outputs, message))
         return Failed(message);
     return std::fflush(stdout) == 0 ? 0 : Failed("the report could not be written out");
 }

@@ -1,5 +1,6 @@
 #include "number_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -9,9 +10,13 @@ std::string Fixed(double value, int decimals)
         return "n/a";
     if (std::isinf(value))
         return value > 0 ? "inf" : "-inf";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    // Rounded as printf rounds, many times faster: a table has a figure per segment.
+    char text[400];
+    auto [end, error] =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    if (error != std::errc())
+        return "n/a";
+    return std::string(text, end);
 }
 
 std::string Percent(double share)

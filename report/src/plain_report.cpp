@@ -4,6 +4,7 @@
 #include "report_columns.h"
 #include "text_encoding.h"
 #include "text_table.h"
+#include "trade_off.h"
 
 std::vector<std::string> Row(std::string first, std::vector<std::string> rest)
 {
@@ -42,9 +43,9 @@ std::string Notes(const std::vector<LogReport>& reports)
     return notes;
 }
 
-std::string Details(const LogReport& report)
+void WriteDetails(const LogReport& report, const TextSink& out)
 {
-    std::string text = "\nUtterances of " + report.label + "\n";
+    out("\nUtterances of " + report.label + "\n");
     TextTable table({"Segment", "Utterance", "RTF", "Words", "Alternates", "Average score"});
     for (const SegmentReport& segment : report.segments)
         for (const UtteranceFigures& utterance :
@@ -53,75 +54,123 @@ std::string Details(const LogReport& report)
                        Fixed(utterance.realTimeFactor, 3), std::to_string(utterance.words),
                        std::to_string(utterance.alternates),
                        std::to_string(utterance.averageScore)});
-    text += table.Render();
+    table.Write(out);
     if (!report.accuracy)
-        return text;
-    text += "\nAligned words of " + report.label + " (reference | recognised, score)\n";
-    TextTable pairs({"Utterance", "Edit", "Reference", "Recognised", "Score"});
+        return;
+    out("\nAligned words of " + report.label + " (reference | recognised, score)\n");
+    // The segment and the log's own number of each complete utterance, as in the table above.
+    std::vector<std::pair<std::string, std::string>> numbers;
+    for (const SegmentReport& segment : report.segments)
+        for (const UtteranceFigures& utterance :
+             report.content.segments[segment.number - 1].utterances)
+            numbers.emplace_back(std::to_string(segment.number), std::to_string(utterance.number));
+    TextTable pairs({"Segment", "Utterance", "Edit", "Reference", "Recognised", "Score"});
     for (const AlignedPair& pair : report.accuracy->pairs)
-        pairs.Add({std::to_string(pair.utterance + 1), EditName(pair.kind),
-                   pair.reference.empty() ? "-" : pair.reference,
+        pairs.Add({pair.utterance < numbers.size() ? numbers[pair.utterance].first : "-",
+                   pair.utterance < numbers.size() ? numbers[pair.utterance].second : "-",
+                   EditName(pair.kind), pair.reference.empty() ? "-" : pair.reference,
                    pair.hypothesis.empty() ? "-" : pair.hypothesis,
                    pair.kind == EditKind::Deletion ? "" : std::to_string(pair.score)});
-    return text + pairs.Render();
+    pairs.Write(out);
 }
 
 } // namespace
 
-std::string PlainReport(const std::vector<LogReport>& reports, const std::string& referencePath,
-                        bool details)
+void WritePlainReport(const std::vector<LogReport>& reports, const std::string& referencePath,
+                      bool details, const TextSink& out)
 {
-    std::string text = "Logs\n";
+    out("Logs\n");
     TextTable logs(Row("Log", "Segments", FigureHeader()));
     for (const LogReport& report : reports)
         logs.Add(
             Row(report.label, std::to_string(report.segments.size()), FigureCells(report.whole)));
-    text += logs.Render();
+    logs.Write(out);
 
     if (AnySplit(reports)) {
-        text += "\nSegments (split by Reset All)\n";
-        TextTable segments(Row("Log", "Segment", Row("From line", FigureHeader())));
-        for (const LogReport& report : reports)
-            for (const SegmentReport& segment : report.segments)
-                segments.Add(
-                    Row(report.label, std::to_string(segment.number),
-                        Row(std::to_string(segment.firstLine), FigureCells(segment.figures))));
-        text += segments.Render();
+        out("\nSegments (split by Reset All)\n");
+        // A row per segment: made twice (widths, then text) rather than held, however many.
+        auto rows = [&](const std::function<void(const std::vector<std::string>&)>& row) {
+            for (const LogReport& report : reports)
+                for (const SegmentReport& segment : report.segments) {
+                    std::vector<std::string> figures = FigureCells(SegmentFigures(report, segment));
+                    std::vector<std::string> cells;
+                    cells.reserve(3 + figures.size());
+                    cells.push_back(report.label);
+                    cells.push_back(std::to_string(segment.number));
+                    cells.push_back(std::to_string(segment.firstLine));
+                    cells.insert(cells.end(), std::make_move_iterator(figures.begin()),
+                                 std::make_move_iterator(figures.end()));
+                    row(cells);
+                }
+        };
+        WriteTable(Row("Log", "Segment", Row("From line", FigureHeader())), rows, out);
     }
 
-    text += "\nConfidence scores (words per bin)\n";
+    out("\nConfidence scores (words per bin)\n");
     TextTable histogram(Row("Log", HistogramHeader()));
     for (const LogReport& report : reports)
         histogram.Add(Row(report.label, HistogramCells(report.whole.scores)));
-    text += histogram.Render();
+    histogram.Write(out);
 
     if (!referencePath.empty()) {
-        text += "\nAccuracy against " + referencePath + "\n";
+        out("\nAccuracy against " + referencePath + "\n");
         TextTable accuracy(Row("Log", AccuracyHeader()));
         for (const LogReport& report : reports)
             accuracy.Add(Row(report.label, AccuracyCells(*report.accuracy)));
-        text += accuracy.Render();
+        accuracy.Write(out);
 
-        text += "\nConfidence trust: error rate per score bin, and the threshold that best "
-                "separates wrong words from right ones\n";
+        TextTable perSegment(Row("Log", "Segment", AccuracyHeader()));
+        bool split = false;
+        for (const LogReport& report : reports)
+            if (report.accuracy->segments.size() > 1)
+                for (size_t i = 0; i < report.accuracy->segments.size(); ++i) {
+                    split = true;
+                    perSegment.Add(Row(report.label, std::to_string(i + 1),
+                                       AccuracyCells(report.accuracy->segments[i],
+                                                     AlignmentName(*report.accuracy))));
+                }
+        if (split) {
+            out("\nAccuracy per segment\n");
+            perSegment.Write(out);
+        }
+
+        std::vector<TradeOffSeries> tradeOff = TradeOffOf(reports);
+        if (!tradeOff.empty()) {
+            out("\nSpeed against accuracy: median real-time factor and word error rate\n");
+            TextTable pairs(TradeOffHeader());
+            for (const TradeOffSeries& series : tradeOff)
+                for (const TradeOffPoint& point : series.points)
+                    pairs.Add(TradeOffCells(point));
+            pairs.Write(out);
+        }
+
+        out("\nConfidence trust: error rate per score bin, and the threshold that best "
+            "separates wrong words from right ones\n");
         TextTable trust(Row("Log", TrustHeader()));
         for (const LogReport& report : reports)
             trust.Add(Row(report.label, TrustCells(report.accuracy->trust)));
-        text += trust.Render();
+        trust.Write(out);
 
-        text += "\nFlagging the words under a threshold: share of wrong words flagged / share "
-                "of right words flagged\n";
+        out("\nFlagging the words under a threshold: share of wrong words flagged / share "
+            "of right words flagged\n");
         TextTable thresholds(Row("Log", ThresholdHeader()));
         for (const LogReport& report : reports)
             thresholds.Add(Row(report.label, ThresholdCells(report.accuracy->trust)));
-        text += thresholds.Render();
+        thresholds.Write(out);
     }
 
     std::string notes = Notes(reports);
     if (!notes.empty())
-        text += "\n" + notes;
+        out("\n" + notes);
     if (details)
         for (const LogReport& report : reports)
-            text += Details(report);
+            WriteDetails(report, out);
+}
+
+std::string PlainReport(const std::vector<LogReport>& reports, const std::string& referencePath,
+                        bool details)
+{
+    std::string text;
+    WritePlainReport(reports, referencePath, details, [&](std::string_view part) { text += part; });
     return text;
 }

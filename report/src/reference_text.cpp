@@ -20,7 +20,8 @@ size_t ReferenceText::WordCount() const
 ReferenceText ReferenceFromBytes(std::string_view bytes)
 {
     ReferenceText reference;
-    std::u32string text = DecodeText(bytes);
+    std::string problem;
+    std::u32string text = DecodeTextFile(bytes, problem).value_or(std::u32string());
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find_first_of(U"\r\n", start);
@@ -49,6 +50,11 @@ bool ReadReference(const std::string& path, ReferenceText& reference, std::strin
         bytes.append(buffer, got);
     if (std::ferror(file.get())) {
         message = path + ": cannot be read (" + std::strerror(errno) + ")";
+        return false;
+    }
+    std::string problem;
+    if (!DecodeTextFile(bytes, problem)) {
+        message = path + ": " + problem;
         return false;
     }
     reference = ReferenceFromBytes(bytes);

@@ -1,5 +1,6 @@
 // The text a log is measured against: UTF-8 (Latin-1, or Windows-1252, where the bytes are not
-// UTF-8), one line per utterance or one text for the whole log.
+// UTF-8) or UTF-16 with its byte-order mark, one line per utterance or one text for the whole
+// log.
 #pragma once
 
 #include <string>
@@ -13,7 +14,8 @@ struct ReferenceText
     size_t WordCount() const;
 };
 
+// Bytes that are no text (see DecodeTextFile) give no words.
 ReferenceText ReferenceFromBytes(std::string_view bytes);
 
-// False when the file cannot be read; message names it and says why.
+// False when the file cannot be read or is no text; message names it and says why.
 bool ReadReference(const std::string& path, ReferenceText& reference, std::string& message);

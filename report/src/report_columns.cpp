@@ -4,30 +4,31 @@
 
 std::vector<std::string> FigureHeader()
 {
-    return {"Utts",       "Words",   "W/Utt",   "MinW",    "MaxW",     "Alt/Utt", "RTF min",
-            "RTF median", "RTF p90", "RTF p99", "RTF max", "RTF mean", "Score<50"};
+    return {"Utts",    "Words",    "W/Utt",      "MinW",          "MaxW",
+            "Alt/Utt", "RTF min",  "RTF median", "RTF p90",       "RTF p99",
+            "RTF max", "RTF mean", "Score<50",   "Dropped blocks"};
 }
 
 std::vector<std::string> FigureCells(const LogFigures& figures)
 {
     const Spread& rtf = figures.realTimeFactor;
     bool any = rtf.count > 0;
-    auto factor = [&](double value) { return any ? Fixed(value, 3) : std::string("n/a"); };
     bool words = figures.scores.Total() > 0;
     bool utterances = figures.utterances > 0;
-    return {Count(static_cast<int64_t>(figures.utterances)),
-            Count(figures.words),
-            utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a",
-            utterances ? Count(figures.fewestWords) : "n/a",
-            utterances ? Count(figures.mostWords) : "n/a",
-            utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a",
-            factor(rtf.minimum),
-            factor(rtf.median),
-            factor(rtf.p90),
-            factor(rtf.p99),
-            factor(rtf.maximum),
-            factor(rtf.mean),
-            words ? Percent(figures.shareUnder50) : "n/a"};
+    // Built in place: a table has a row of these per segment.
+    std::vector<std::string> cells;
+    cells.reserve(14);
+    cells.push_back(Count(static_cast<int64_t>(figures.utterances)));
+    cells.push_back(Count(figures.words));
+    cells.push_back(utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a");
+    cells.push_back(utterances ? Count(figures.fewestWords) : "n/a");
+    cells.push_back(utterances ? Count(figures.mostWords) : "n/a");
+    cells.push_back(utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a");
+    for (double value : {rtf.minimum, rtf.median, rtf.p90, rtf.p99, rtf.maximum, rtf.mean})
+        cells.push_back(any ? Fixed(value, 3) : "n/a");
+    cells.push_back(words ? Percent(figures.shareUnder50) : "n/a");
+    cells.push_back(Count(static_cast<int64_t>(figures.dropped)));
+    return cells;
 }
 
 std::string BinName(int bin)
@@ -61,14 +62,25 @@ std::vector<std::string> AccuracyHeader()
     return {"Ref words", "Words", "Right", "Sub", "Del", "Ins", "WER", "Aligned"};
 }
 
+std::string AlignmentName(const LogAccuracy& accuracy)
+{
+    return accuracy.eachSegment    ? "each segment"
+           : accuracy.perUtterance ? "per utterance"
+                                   : "whole text";
+}
+
+std::vector<std::string> AccuracyCells(const StretchAccuracy& stretch, const std::string& aligned)
+{
+    const EditCounts& counts = stretch.counts;
+    return {Count(counts.ReferenceWords()),  Count(stretch.recognisedWords),
+            Count(counts.matches),           Count(counts.substitutions),
+            Count(counts.deletions),         Count(counts.insertions),
+            Percent(counts.WordErrorRate()), aligned};
+}
+
 std::vector<std::string> AccuracyCells(const LogAccuracy& accuracy)
 {
-    const EditCounts& counts = accuracy.counts;
-    return {
-        Count(counts.ReferenceWords()),  Count(accuracy.recognisedWords),
-        Count(counts.matches),           Count(counts.substitutions),
-        Count(counts.deletions),         Count(counts.insertions),
-        Percent(counts.WordErrorRate()), accuracy.perUtterance ? "per utterance" : "whole text"};
+    return AccuracyCells({accuracy.counts, accuracy.recognisedWords}, AlignmentName(accuracy));
 }
 
 std::vector<std::string> TrustHeader()
@@ -76,6 +88,8 @@ std::vector<std::string> TrustHeader()
     std::vector<std::string> header;
     for (int bin = 0; bin < kScoreBins; ++bin)
         header.push_back("Err " + BinName(bin));
+    header.push_back("Err <0");
+    header.push_back("Err >100");
     header.push_back("Best threshold");
     header.push_back("Wrong flagged");
     header.push_back("Right flagged");
@@ -87,6 +101,8 @@ std::vector<std::string> TrustCells(const ConfidenceTrust& trust)
     std::vector<std::string> cells;
     for (int bin = 0; bin < kScoreBins; ++bin)
         cells.push_back(Percent(trust.ErrorRate(bin)));
+    cells.push_back(Percent(trust.ErrorRate(-1)));
+    cells.push_back(Percent(trust.ErrorRate(kScoreBins)));
     bool separable = trust.rightWords > 0 && trust.wrongWords > 0;
     const ThresholdPoint& best = trust.thresholds[static_cast<size_t>(trust.bestThreshold)];
     cells.push_back(separable ? "<" + std::to_string(trust.bestThreshold) : "n/a");
@@ -111,6 +127,17 @@ std::vector<std::string> ThresholdCells(const ConfidenceTrust& trust)
         cells.push_back(Percent(point.wrongFlagged) + "/" + Percent(point.rightFlagged));
     }
     return cells;
+}
+
+std::vector<std::string> TradeOffHeader()
+{
+    return {"Log", "Segment", "RTF median", "WER"};
+}
+
+std::vector<std::string> TradeOffCells(const TradeOffPoint& point)
+{
+    return {point.label, point.segment == 0 ? "all" : std::to_string(point.segment),
+            Fixed(point.medianRtf, 3), Percent(point.wordErrorRate)};
 }
 
 const char* EditName(EditKind kind)

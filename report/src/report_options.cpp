@@ -1,27 +1,26 @@
 #include "report_options.h"
 
+#include "log_labels.h"
+
 const char kUsage[] =
     "usage: tarvell-report [--reference FILE] [--label NAME]... [--csv FILE] [--html FILE]\n"
-    "                      [--details] LOG...\n"
+    "                      [--reference-each-segment] [--details] LOG...\n"
     "       tarvell-report --version\n"
     "\n"
     "Reads session logs saved by Tarvell and reports, per log and per segment (Reset All\n"
     "starts one): utterances, words, real-time factor spread, confidence scores; with\n"
     "--reference, the word error rate and how far the confidence scores can be trusted.\n"
-    "  --reference FILE  the text spoken (UTF-8 or Latin-1): one line per utterance, or one\n"
-    "                    text for the whole log; every log given is measured against it\n"
+    "  --reference FILE  the text spoken (UTF-8, Latin-1, or UTF-16 with its byte-order\n"
+    "                    mark): one line per utterance, or one text for the whole log;\n"
+    "                    every log given is measured against it\n"
+    "  --reference-each-segment  the reference was read once in each segment: every\n"
+    "                    segment is measured against the whole of it\n"
     "  --label NAME      a log's name in the tables, in the order of the logs (default: the\n"
     "                    file name)\n"
     "  --csv FILE        the figures as CSV, one row per log and per segment\n"
     "  --html FILE       one self-contained page with the tables and charts\n"
     "  --details         every utterance, and every aligned word pair with --reference\n"
     "Exit code: 0 done, 2 a log or file that cannot be read or does not fit.\n";
-
-std::string FileNameOf(const std::string& path)
-{
-    size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool ParseOptions(const std::vector<std::string>& arguments, ReportOptions& options,
                   std::string& message)
@@ -46,14 +45,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, ReportOptions& opti
             attached = true;
         }
         if (argument == "--details" || argument == "--version" || argument == "--help" ||
-            argument == "-h") {
+            argument == "-h" || argument == "--reference-each-segment") {
             if (attached) {
                 message = argument + " takes no value";
                 return false;
             }
-            bool& flag = argument == "--details"   ? options.details
-                         : argument == "--version" ? options.version
-                                                   : options.help;
+            bool& flag = argument == "--details"                    ? options.details
+                         : argument == "--version"                  ? options.version
+                         : argument == "--help" || argument == "-h" ? options.help
+                                                                    : options.referenceEachSegment;
             flag = true;
             continue;
         }
@@ -97,7 +97,12 @@ bool ParseOptions(const std::vector<std::string>& arguments, ReportOptions& opti
                   std::to_string(options.logs.size()) + ")";
         return false;
     }
-    for (size_t i = options.labels.size(); i < options.logs.size(); ++i)
-        options.labels.push_back(FileNameOf(options.logs[i]));
+    if (options.referenceEachSegment && options.reference.empty()) {
+        message = "--reference-each-segment needs --reference";
+        return false;
+    }
+    LogLabels labels = LabelsOf(options.logs, options.labels);
+    options.labels = labels.labels;
+    options.labelNotes = labels.notes;
     return true;
 }

@@ -9,12 +9,18 @@ namespace {
 constexpr double kWidth = 640;
 constexpr double kHeight = 320;
 constexpr double kLeft = 64;
-constexpr double kRight = 16;
+// The legend has a column of its own right of the plotted area, so that it covers no data.
+constexpr double kLegendWidth = 150;
+constexpr double kPlotRight = kWidth - kLegendWidth - 12;
 constexpr double kTop = 36;
 constexpr double kBottom = 52;
+constexpr double kLegendLine = 17;
+// What fits the legend's column at its font size.
+constexpr size_t kLegendCharacters = 22;
 
-const char* const kColours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
-                                "#8c564b", "#e377c2", "#7f7f7f", "#bcbd22", "#17becf"};
+// Twelve colours that tell apart, so that twelve logs never share one.
+const char* const kColours[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd", "#8c564b",
+                                "#e377c2", "#7f7f7f", "#bcbd22", "#17becf", "#000000", "#f5c400"};
 
 std::string Num(double value)
 {
@@ -67,17 +73,17 @@ std::string Axes(const ChartFrame& frame, const Scale& y, const std::vector<doub
     std::string svg;
     for (double tick : ticks) {
         std::string at = Num(y(tick));
-        svg += "<line x1=\"" + Num(kLeft) + "\" x2=\"" + Num(kWidth - kRight) + "\" y1=\"" + at +
+        svg += "<line x1=\"" + Num(kLeft) + "\" x2=\"" + Num(kPlotRight) + "\" y1=\"" + at +
                "\" y2=\"" + at + "\" stroke=\"#dddddd\"/>\n";
         svg += "<text x=\"" + Num(kLeft - 6) + "\" y=\"" + Num(y(tick) + 4) +
                "\" text-anchor=\"end\" font-size=\"11\">" + TickText(tick) + "</text>\n";
     }
     svg += "<line x1=\"" + Num(kLeft) + "\" x2=\"" + Num(kLeft) + "\" y1=\"" + Num(kTop) +
            "\" y2=\"" + Num(kHeight - kBottom) + "\" stroke=\"#333333\"/>\n";
-    svg += "<line x1=\"" + Num(kLeft) + "\" x2=\"" + Num(kWidth - kRight) + "\" y1=\"" +
+    svg += "<line x1=\"" + Num(kLeft) + "\" x2=\"" + Num(kPlotRight) + "\" y1=\"" +
            Num(kHeight - kBottom) + "\" y2=\"" + Num(kHeight - kBottom) +
            "\" stroke=\"#333333\"/>\n";
-    svg += "<text x=\"" + Num((kLeft + kWidth - kRight) / 2) + "\" y=\"" + Num(kHeight - 8) +
+    svg += "<text x=\"" + Num((kLeft + kPlotRight) / 2) + "\" y=\"" + Num(kHeight - 8) +
            "\" text-anchor=\"middle\" font-size=\"12\">" + Escaped(frame.xLabel) + "</text>\n";
     svg += "<text transform=\"translate(14 " + Num((kTop + kHeight - kBottom) / 2) +
            ") rotate(-90)\" text-anchor=\"middle\" font-size=\"12\">" + Escaped(frame.yLabel) +
@@ -85,17 +91,31 @@ std::string Axes(const ChartFrame& frame, const Scale& y, const std::vector<doub
     return svg;
 }
 
+// A name cut to the legend's column, whole UTF-8 characters kept.
+std::string LegendName(const std::string& name)
+{
+    size_t characters = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) == 0x80)
+            continue;
+        if (++characters > kLegendCharacters)
+            return name.substr(0, i) + "\xe2\x80\xa6";
+    }
+    return name;
+}
+
 std::string Legend(const std::vector<ChartSeries>& series)
 {
-    std::string svg;
-    double y = kTop + 4;
-    for (size_t i = 0; i < series.size(); ++i, y += 16) {
-        svg += "<rect x=\"" + Num(kWidth - kRight - 150) + "\" y=\"" + Num(y) +
+    std::string svg = "<g class=\"legend\">\n";
+    double y = kTop;
+    for (size_t i = 0; i < series.size(); ++i, y += kLegendLine) {
+        svg += "<rect x=\"" + Num(kWidth - kLegendWidth) + "\" y=\"" + Num(y) +
                "\" width=\"10\" height=\"10\" fill=\"" + SeriesColour(i) + "\"/>\n";
-        svg += "<text x=\"" + Num(kWidth - kRight - 135) + "\" y=\"" + Num(y + 9) +
-               "\" font-size=\"11\">" + Escaped(series[i].name) + "</text>\n";
+        svg += "<text x=\"" + Num(kWidth - kLegendWidth + 15) + "\" y=\"" + Num(y + 9) +
+               "\" font-size=\"11\"><title>" + Escaped(series[i].name) + "</title>" +
+               Escaped(LegendName(series[i].name)) + "</text>\n";
     }
-    return svg;
+    return svg + "</g>\n";
 }
 
 } // namespace
@@ -170,7 +190,7 @@ std::string LineChart(const ChartFrame& frame, const std::vector<ChartSeries>& s
     std::vector<double> yTicks = AxisTicks(yLow, yHigh);
     std::vector<double> xTicks = AxisTicks(xLow, xHigh);
     Scale y{yTicks.front(), yTicks.back(), kHeight - kBottom, kTop};
-    Scale x{xTicks.front(), xTicks.back(), kLeft, kWidth - kRight};
+    Scale x{xTicks.front(), xTicks.back(), kLeft, kPlotRight};
     std::string svg = Open(frame) + Axes(frame, y, yTicks);
     for (double tick : xTicks)
         svg += "<text x=\"" + Num(x(tick)) + "\" y=\"" + Num(kHeight - kBottom + 16) +
@@ -189,11 +209,22 @@ std::string LineChart(const ChartFrame& frame, const std::vector<ChartSeries>& s
         points.pop_back();
         svg += "<polyline class=\"series\" fill=\"none\" stroke-width=\"2\" stroke=\"" +
                std::string(SeriesColour(i)) + "\" points=\"" + points + "\"/>\n";
-        if (series[i].points.size() <= 60)
-            for (auto [px, py] : series[i].points)
-                if (std::isfinite(px) && std::isfinite(py))
-                    svg += "<circle cx=\"" + Num(x(px)) + "\" cy=\"" + Num(y(py)) +
-                           "\" r=\"3\" fill=\"" + SeriesColour(i) + "\"/>\n";
+        if (series[i].points.size() > 60)
+            continue;
+        for (size_t k = 0; k < series[i].points.size(); ++k) {
+            auto [px, py] = series[i].points[k];
+            if (!std::isfinite(px) || !std::isfinite(py))
+                continue;
+            svg += "<circle cx=\"" + Num(x(px)) + "\" cy=\"" + Num(y(py)) + "\" r=\"3\" fill=\"" +
+                   SeriesColour(i) + "\"/>\n";
+            // A label reads away from the nearer side, so that it stays inside the plot.
+            bool right = x(px) < (kLeft + kPlotRight) / 2;
+            if (k < series[i].labels.size())
+                svg += "<text class=\"point-label\" x=\"" + Num(x(px) + (right ? 5 : -5)) +
+                       "\" y=\"" + Num(y(py) - 5) + "\" text-anchor=\"" +
+                       (right ? "start" : "end") + "\" font-size=\"10\">" +
+                       Escaped(series[i].labels[k]) + "</text>\n";
+        }
     }
     return svg + Legend(series) + Close(frame);
 }
@@ -213,7 +244,7 @@ std::string BarChart(const ChartFrame& frame, const std::vector<std::string>& ca
     Scale y{ticks.front(), ticks.back(), kHeight - kBottom, kTop};
     std::string svg = Open(frame) + Axes(frame, y, ticks);
     double group =
-        (kWidth - kLeft - kRight) / static_cast<double>(std::max<size_t>(categories.size(), 1));
+        (kPlotRight - kLeft) / static_cast<double>(std::max<size_t>(categories.size(), 1));
     double bar = group * 0.8 / static_cast<double>(std::max<size_t>(series.size(), 1));
     for (size_t c = 0; c < categories.size(); ++c) {
         double left = kLeft + group * static_cast<double>(c) + group * 0.1;

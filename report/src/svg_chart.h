@@ -10,6 +10,7 @@ struct ChartSeries
     std::string name;
     std::vector<std::pair<double, double>> points; // for line charts
     std::vector<double> values;                    // for bar charts, one per category
+    std::vector<std::string> labels;               // beside the points, when given
 };
 
 struct ChartFrame
@@ -20,14 +21,15 @@ struct ChartFrame
     std::string yLabel;
 };
 
-// The colour of the n-th series.
+// The colour of the n-th series: twelve before one repeats.
 const char* SeriesColour(size_t index);
 
 // Text made safe inside HTML and SVG.
 std::string Escaped(const std::string& text);
 
-// Points joined by lines, each series in its colour; non-finite points are left out. With
-// `diagonal`, the line y = x is drawn for reference (a calibration's ideal).
+// Points joined by lines, each series in its colour, labelled when labels are given;
+// non-finite points are left out. With `diagonal`, the line y = x is drawn for reference (a
+// calibration's ideal). Legends sit right of the plotted area.
 std::string LineChart(const ChartFrame& frame, const std::vector<ChartSeries>& series,
                       bool diagonal = false);
 

@@ -75,6 +75,59 @@ std::u32string DecodeText(std::string_view bytes)
     return text;
 }
 
+std::optional<std::u32string> FromUtf16(std::string_view bytes, bool bigEndian)
+{
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    std::u32string text;
+    text.reserve(bytes.size() / 2);
+    auto unit = [&](size_t at) -> char32_t {
+        unsigned char first = static_cast<unsigned char>(bytes[at]);
+        unsigned char second = static_cast<unsigned char>(bytes[at + 1]);
+        return bigEndian ? (first << 8 | second) : (second << 8 | first);
+    };
+    for (size_t at = 0; at < bytes.size(); at += 2) {
+        char32_t code = unit(at);
+        if (code >= 0xDC00 && code <= 0xDFFF)
+            return std::nullopt;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            at += 2;
+            if (at >= bytes.size())
+                return std::nullopt;
+            char32_t low = unit(at);
+            if (low < 0xDC00 || low > 0xDFFF)
+                return std::nullopt;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+        }
+        text.push_back(code);
+    }
+    return text;
+}
+
+std::optional<std::u32string> DecodeTextFile(std::string_view bytes, std::string& problem)
+{
+    bool little = bytes.substr(0, 2) == "\xff\xfe";
+    if (little || bytes.substr(0, 2) == "\xfe\xff") {
+        std::optional<std::u32string> text = FromUtf16(bytes.substr(2), !little);
+        if (!text)
+            problem = "is not whole UTF-16 text, though it starts with UTF-16's byte-order mark";
+        return text;
+    }
+    if (bytes.find('\0') != std::string_view::npos) {
+        problem = "holds NUL bytes: UTF-16 text without a byte-order mark, or not text; expected "
+                  "UTF-8, Latin-1 or UTF-16 with its byte-order mark (as Notepad saves it)";
+        return std::nullopt;
+    }
+    return DecodeText(bytes);
+}
+
+std::string AsUtf8(std::string_view bytes)
+{
+    if (FromUtf8(bytes))
+        return std::string(bytes);
+    return ToUtf8(DecodeText(bytes));
+}
+
 std::string ToUtf8(std::u32string_view text)
 {
     std::string bytes;

@@ -1,8 +1,9 @@
 #include "text_table.h"
 
 #include <algorithm>
+#include <string_view>
 
-size_t DisplayWidth(const std::string& text)
+size_t DisplayWidth(std::string_view text)
 {
     size_t width = 0;
     for (char c : text)
@@ -11,37 +12,90 @@ size_t DisplayWidth(const std::string& text)
     return width;
 }
 
-TextTable::TextTable(std::vector<std::string> header)
+namespace {
+
+void Widen(std::vector<size_t>& widths, size_t column, std::string_view cell)
 {
-    rows_.push_back(std::move(header));
+    if (widths.size() <= column)
+        widths.resize(column + 1, 0);
+    widths[column] = std::max(widths[column], DisplayWidth(cell));
 }
 
-void TextTable::Add(std::vector<std::string> row)
+// Appends one padded cell: the first column left-aligned, the others right-aligned.
+void AppendCell(std::string& line, const std::vector<size_t>& widths, size_t column,
+                std::string_view cell)
 {
-    rows_.push_back(std::move(row));
+    size_t pad = widths[column] - DisplayWidth(cell);
+    if (column > 0)
+        line.append(2 + pad, ' ');
+    line += cell;
+    if (column == 0)
+        line.append(pad, ' ');
+}
+
+void EndLine(std::string& line, const TextSink& out)
+{
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    line += '\n';
+    out(line);
+    line.clear();
+}
+
+} // namespace
+
+TextTable::TextTable(std::vector<std::string> header)
+{
+    Add(header);
+}
+
+void TextTable::Add(const std::vector<std::string>& row)
+{
+    for (size_t i = 0; i < row.size(); ++i) {
+        Widen(widths_, i, row[i]);
+        cells_ += row[i];
+        ends_.push_back(cells_.size());
+    }
+    rowSizes_.push_back(row.size());
+}
+
+void TextTable::Write(const TextSink& out) const
+{
+    std::string line;
+    size_t cell = 0;
+    size_t start = 0;
+    for (size_t cells : rowSizes_) {
+        for (size_t i = 0; i < cells; ++i, ++cell) {
+            AppendCell(line, widths_, i,
+                       std::string_view(cells_.data() + start, ends_[cell] - start));
+            start = ends_[cell];
+        }
+        EndLine(line, out);
+    }
+}
+
+void WriteTable(const std::vector<std::string>& header, const TableRows& rows, const TextSink& out)
+{
+    std::vector<size_t> widths;
+    auto widen = [&](const std::vector<std::string>& row) {
+        for (size_t i = 0; i < row.size(); ++i)
+            Widen(widths, i, row[i]);
+    };
+    widen(header);
+    rows(widen);
+    std::string line;
+    auto write = [&](const std::vector<std::string>& row) {
+        for (size_t i = 0; i < row.size(); ++i)
+            AppendCell(line, widths, i, row[i]);
+        EndLine(line, out);
+    };
+    write(header);
+    rows(write);
 }
 
 std::string TextTable::Render() const
 {
-    std::vector<size_t> widths;
-    for (const auto& row : rows_)
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (widths.size() <= i)
-                widths.push_back(0);
-            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
-        }
     std::string text;
-    for (const auto& row : rows_) {
-        std::string line;
-        for (size_t i = 0; i < row.size(); ++i) {
-            std::string pad(widths[i] - DisplayWidth(row[i]), ' ');
-            if (i > 0)
-                line += "  ";
-            line += i == 0 ? row[i] + pad : pad + row[i];
-        }
-        while (!line.empty() && line.back() == ' ')
-            line.pop_back();
-        text += line + "\n";
-    }
+    Write([&](std::string_view line) { text += line; });
     return text;
 }

@@ -20,7 +20,7 @@ std::vector<LogReport> RealReports(const ReferenceText& reference)
         LogReport report;
         std::string message;
         EXPECT_TRUE(BuildLogReport((testfiles::RealLogs() / name).string(), name, &reference, false,
-                                   report, message))
+                                   false, report, message))
             << message;
         reports.push_back(std::move(report));
     }

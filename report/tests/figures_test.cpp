@@ -99,10 +99,15 @@ TEST(ConfidenceTrust, ErrorRatePerBinAndTheBestSeparatingThreshold)
     EXPECT_DOUBLE_EQ(trust.thresholds[0].wrongFlagged, 0.0);
     EXPECT_DOUBLE_EQ(trust.thresholds[101].rightFlagged, 1.0);
 
-    // All right, or scores outside 0 to 100: nothing to separate, nothing out of range.
-    ConfidenceTrust allRight = TrustOf({{50, true}, {-20, true}, {400, true}});
-    EXPECT_EQ(allRight.bestThreshold, 0);
-    EXPECT_EQ(allRight.right[0], 1);
-    EXPECT_EQ(allRight.right[9], 1);
+    // All right: nothing to separate, and no share of wrong words to give. Scores outside 0 to
+    // 100 are counted apart, as the histogram counts them.
+    ConfidenceTrust allRight = TrustOf({{50, true}, {-20, true}, {400, false}});
+    EXPECT_EQ(allRight.right[0], 0);
+    EXPECT_EQ(allRight.wrong[9], 0);
+    EXPECT_DOUBLE_EQ(allRight.ErrorRate(-1), 0.0);
+    EXPECT_DOUBLE_EQ(allRight.ErrorRate(kScoreBins), 1.0);
     EXPECT_EQ(allRight.thresholds.size(), 102u);
+    ConfidenceTrust noneWrong = TrustOf({{50, true}});
+    EXPECT_EQ(noneWrong.bestThreshold, 0);
+    EXPECT_TRUE(std::isnan(noneWrong.thresholds[60].wrongFlagged));
 }

@@ -88,8 +88,9 @@ TEST(Mutation, EveryMutatedRealLogEndsInAResultOrAClearError)
     ASSERT_FALSE(folder.empty()) << "TARVELL_REPORT_LOGS names no folder";
     ReferenceText reference = ReferenceFromBytes(
         "The quick brown fox\njumps over the lazy dog\ncaf\xc3\xa9 na\xc3\xafve\n");
-    const std::regex clearError("^[0-9]+: (expected .+, found \".*\"|utterance number -?[0-9]+ "
-                                ".+|(maximum|minimum|average) score -?[0-9]+ does not agree.+)$");
+    const std::regex clearError("^([0-9]+: (expected .+, found \".*\"|utterance number -?[0-9]+ "
+                                ".+|(maximum|minimum|average) score -?[0-9]+ does not agree.+)|"
+                                " holds NUL bytes.+; expected a session log.+)$");
     std::mt19937 random(1209);
     size_t results = 0;
     size_t errors = 0;
@@ -117,9 +118,9 @@ TEST(Mutation, EveryMutatedRealLogEndsInAResultOrAClearError)
             report.whole = FiguresOf(report.content);
             size_t number = 0;
             for (const Segment& segment : report.content.segments)
-                report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+                report.segments.push_back({++number, segment.firstLine});
             report.accuracy =
-                MeasureAccuracy(reference, report.content, report.whole.utterances, true);
+                MeasureAccuracy(reference, report.content, report.whole.utterances, false, true);
             EXPECT_FALSE(PlainReport(reports, "reference", true).empty());
             EXPECT_FALSE(CsvReport(reports).empty());
             EXPECT_FALSE(HtmlReport(reports, "reference").empty());

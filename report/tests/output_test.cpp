@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 
 #include "csv_report.h"
 #include "html_report.h"
@@ -30,10 +31,10 @@ LogReport ReportOf(const std::string& bytes, const std::string& label,
     report.whole = FiguresOf(report.content);
     size_t number = 0;
     for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine, FiguresOf(segment)});
+        report.segments.push_back({++number, segment.firstLine});
     if (reference)
         report.accuracy =
-            MeasureAccuracy(*reference, report.content, report.whole.utterances, true);
+            MeasureAccuracy(*reference, report.content, report.whole.utterances, false, true);
     return report;
 }
 
@@ -55,6 +56,18 @@ TEST(Csv, QuotesOnlyWhatNeedsIt)
     EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+
+    // A label a spreadsheet would run as a formula is marked as text; numbers stay numbers.
+    using namespace testlog;
+    std::string log = StartLines() + Block(1, "-0.500", 1, {{90, "a"}});
+    std::vector<LogReport> reports;
+    for (const char* label : {"=HYPERLINK(\"x\")", "+1", "-1", "@SUM(A1)", "'quoted", "plain"})
+        reports.push_back(ReportOf(log, label, nullptr));
+    std::string csv = CsvReport(reports);
+    for (const char* row :
+         {"\r\n\"'=HYPERLINK(\"\"x\"\")\",all,,1,", "\r\n'+1,all,", "\r\n'-1,all,",
+          "\r\n'@SUM(A1),all,", "\r\n''quoted,all,", "\r\nplain,all,,1,1,1.0,1,1,1.0,-0.500,"})
+        EXPECT_NE(csv.find(row), std::string::npos) << row << "\n" << csv;
 }
 
 TEST(Svg, TicksAndEscapes)
@@ -77,11 +90,12 @@ TEST(Html, OnePageWithEveryChartAndNothingFetchedOrRun)
     std::vector<LogReport> reports{ReportOf(log, "one & only", &reference),
                                    ReportOf(log, "second", &reference)};
     std::string page = HtmlReport(reports, "ref.txt");
-    for (const char* id : {"rtf-per-utterance", "rtf-distribution", "confidence-histogram",
-                           "calibration", "threshold-curve", "comparison-rtf", "comparison-scores"})
+    for (const char* id :
+         {"trade-off", "rtf-per-utterance", "rtf-distribution", "confidence-histogram",
+          "calibration", "threshold-curve", "comparison-rtf", "comparison-scores"})
         EXPECT_NE(page.find(std::string("id=\"") + id + "\""), std::string::npos) << id;
-    EXPECT_EQ(Occurrences(page, "<svg "), 7u);
-    EXPECT_EQ(Occurrences(page, "</svg>"), 7u);
+    EXPECT_EQ(Occurrences(page, "<svg "), 8u);
+    EXPECT_EQ(Occurrences(page, "</svg>"), 8u);
     EXPECT_EQ(page.find("<script"), std::string::npos);
     EXPECT_EQ(page.find("src="), std::string::npos);
     EXPECT_EQ(page.find("href="), std::string::npos);
@@ -91,7 +105,30 @@ TEST(Html, OnePageWithEveryChartAndNothingFetchedOrRun)
     std::vector<LogReport> plain{ReportOf(log, "x", nullptr)};
     std::string without = HtmlReport(plain, "");
     EXPECT_EQ(Occurrences(without, "<svg "), 5u);
+    EXPECT_EQ(without.find("trade-off"), std::string::npos);
     EXPECT_EQ(without.find("calibration"), std::string::npos);
     // Every number drawn is a finite one.
     EXPECT_FALSE(std::regex_search(page, std::regex("(nan|inf)[\" ,]")));
+}
+
+TEST(Html, LegendsBesideTheDataAndTwelveColours)
+{
+    std::vector<ChartSeries> series;
+    for (int i = 0; i < 12; ++i)
+        series.push_back({"log " + std::to_string(i), {{0, 0}, {100, 100}}, {}, {}});
+    std::string svg = LineChart({"c", "C", "x", "y"}, series);
+    // Every legend mark lies right of the plotted area's rightmost grid line.
+    std::smatch grid;
+    ASSERT_TRUE(std::regex_search(svg, grid, std::regex("<line x1=\"[0-9.]+\" x2=\"([0-9.]+)\"")));
+    double plotRight = std::stod(grid[1]);
+    std::string legend = svg.substr(svg.find("class=\"legend\""));
+    std::regex mark("<rect x=\"([0-9.]+)\"");
+    size_t marks = 0;
+    for (std::sregex_iterator it(legend.begin(), legend.end(), mark), end; it != end; ++it, ++marks)
+        EXPECT_GT(std::stod((*it)[1]), plotRight);
+    EXPECT_EQ(marks, 12u);
+    std::set<std::string> colours;
+    for (size_t i = 0; i < 12; ++i)
+        colours.insert(SeriesColour(i));
+    EXPECT_EQ(colours.size(), 12u);
 }
