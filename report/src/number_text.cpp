@@ -4,41 +4,52 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
+#include <cstring>
 
 namespace {
 
-// Where a long double holds 64 bits, a double times 1000 fits it exactly (53 + 10 bits), so
-// rounding the product half to even rounds as printf does; elsewhere, or past 2^63 units, the
-// general conversion is used.
-constexpr bool kExactScaling = std::numeric_limits<long double>::digits >= 64;
 constexpr int kExactDecimals = 3;
-constexpr long double kPowers[kExactDecimals + 1] = {1.0L, 10.0L, 100.0L, 1000.0L};
-constexpr long double kMostUnits = 9.2e18L;
+constexpr uint64_t kScales[kExactDecimals + 1] = {1, 10, 100, 1000};
 
-// The value rounded to units of 10^-decimals as digits: many times faster than the general
-// conversion, and a table has a figure per segment. An empty text when it cannot be done so.
+// The digits of value rounded to decimals, from its binary mantissa times 10^decimals (under
+// 2^63) in integers: exact, rounded half to even as printf rounds, and many times faster than
+// the general conversion; a table has figures per segment. Empty when out of its reach.
 std::string ScaledFixed(double value, int decimals)
 {
-    if (!kExactScaling || decimals < 0 || decimals > kExactDecimals)
+    if (decimals < 0 || decimals > kExactDecimals)
         return "";
-    long double units = std::fabs(static_cast<long double>(value)) * kPowers[decimals];
-    if (!(units < kMostUnits))
-        return "";
-    // Truncated, then rounded half to even: each step exact.
-    auto whole = static_cast<uint64_t>(units);
-    long double fraction = units - static_cast<long double>(whole);
-    if (fraction > 0.5L || (fraction == 0.5L && whole % 2 == 1))
-        ++whole;
-    uint64_t scale = static_cast<uint64_t>(kPowers[decimals]);
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+    uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+    if (exponent == 0)
+        exponent = 1; // subnormal
+    else
+        mantissa |= uint64_t{1} << 52;
+    // value = mantissa / 2^shift
+    int shift = 1075 - exponent;
+    uint64_t scale = kScales[decimals];
+    uint64_t product = mantissa * scale;
+    uint64_t units = 0;
+    if (shift <= 0) {
+        if (shift < -63 || product > (UINT64_MAX >> -shift))
+            return "";
+        units = product << -shift;
+    } else if (shift < 64) {
+        units = product >> shift;
+        uint64_t rest = product & ((uint64_t{1} << shift) - 1);
+        uint64_t half = uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && units % 2 == 1))
+            ++units;
+    }
     char text[32];
     char* end = text;
-    if (std::signbit(value))
+    if (bits >> 63)
         *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, whole / scale).ptr;
+    end = std::to_chars(end, text + sizeof text, units / scale).ptr;
     if (decimals > 0) {
         *end++ = '.';
-        uint64_t rest = whole % scale;
+        uint64_t rest = units % scale;
         for (int digit = decimals - 1; digit >= 0; --digit) {
             end[digit] = static_cast<char>('0' + rest % 10);
             rest /= 10;
