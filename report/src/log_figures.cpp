@@ -4,18 +4,34 @@
 
 namespace {
 
-// Over any run of segments without gathering them first: a log of many segments asks for each
-// one's figures.
+const Segment& Of(const Segment& segment)
+{
+    return segment;
+}
+
+const Segment& Of(const Segment* segment)
+{
+    return *segment;
+}
+
+// Over any run of segments, or pointers to them, without gathering them first: a log of many
+// segments asks for each one's figures, and its whole would cost a list of them all.
 template <class Segments> LogFigures FiguresOver(const Segments& segments)
 {
     LogFigures figures;
+    // Sized once: a list grown by doubling touches twice its memory.
+    size_t count = 0;
+    for (const auto& segment : segments)
+        count += Of(segment).utterances.size();
     std::vector<double> factors;
+    factors.reserve(count);
     double alternates = 0;
     bool first = true;
-    for (const Segment* segment : segments) {
-        figures.dropped += segment->dropped;
-        figures.scores += segment->scores;
-        for (const UtteranceFigures& utterance : segment->utterances) {
+    for (const auto& item : segments) {
+        const Segment& segment = Of(item);
+        figures.dropped += segment.dropped;
+        figures.scores += segment.scores;
+        for (const UtteranceFigures& utterance : segment.utterances) {
             ++figures.utterances;
             figures.words += utterance.words;
             factors.push_back(utterance.realTimeFactor);
@@ -54,8 +70,5 @@ LogFigures FiguresOf(const Segment& segment)
 
 LogFigures FiguresOf(const LogContent& content)
 {
-    std::vector<const Segment*> segments;
-    for (const Segment& segment : content.segments)
-        segments.push_back(&segment);
-    return FiguresOver(segments);
+    return FiguresOver(content.segments);
 }

@@ -90,11 +90,12 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
         out("\nSegments (split by Reset All)\n");
         // A row per segment: made twice (widths, then text) rather than held, however many.
         auto rows = [&](const std::function<void(const std::vector<std::string>&)>& row) {
+            // One list of cells for every row: its short texts live inside it.
+            std::vector<std::string> cells;
             for (const LogReport& report : reports)
                 for (const SegmentReport& segment : report.segments) {
                     std::vector<std::string> figures = FigureCells(SegmentFigures(report, segment));
-                    std::vector<std::string> cells;
-                    cells.reserve(3 + figures.size());
+                    cells.clear();
                     cells.push_back(report.label);
                     cells.push_back(std::to_string(segment.number));
                     cells.push_back(std::to_string(segment.firstLine));
