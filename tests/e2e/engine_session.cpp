@@ -32,8 +32,27 @@ FailureRule Fail(const std::string& operation, HRESULT result, FailWhen when, lo
     return rule;
 }
 
+namespace {
+
+// The program runs one copy per session, held by its mutex: the copy of the test before may
+// still hold it for a moment after its process has been seen to end, and a copy started then
+// ends at once, as a second copy does.
+void WaitForTheLastCopyToGo()
+{
+    driver::WaitUntil([] {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"{709A8BED-95A9-4598-A4B1-8BDB6A78EFD8}");
+        if (mutex == nullptr)
+            return true;
+        CloseHandle(mutex);
+        return false;
+    });
+}
+
+} // namespace
+
 Session::Session(const Scenario& scenario) : journal_(folder_ / L"journal.txt")
 {
+    WaitForTheLastCopyToGo();
     std::wstring scenarioPath = folder_ / L"scenario.txt";
     scenario.WriteTo(scenarioPath);
     program_ = std::make_unique<driver::Tarvell>(driver::Tarvell::Environment{
