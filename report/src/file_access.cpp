@@ -2,14 +2,20 @@
 
 namespace {
 
+// Where a path's last separator stands, or npos.
+size_t LastSeparator(const std::string& path)
+{
+#ifdef _WIN32
+    return path.find_last_of("/\\:");
+#else
+    return path.find_last_of('/');
+#endif
+}
+
 // The folder and the entry of a path, split at its last separator.
 std::string FolderPart(const std::string& path)
 {
-#ifdef _WIN32
-    size_t slash = path.find_last_of("/\\:");
-#else
-    size_t slash = path.find_last_of('/');
-#endif
+    size_t slash = LastSeparator(path);
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
@@ -17,11 +23,7 @@ std::string FolderPart(const std::string& path)
 
 std::string EntryPart(const std::string& path)
 {
-#ifdef _WIN32
-    size_t slash = path.find_last_of("/\\:");
-#else
-    size_t slash = path.find_last_of('/');
-#endif
+    size_t slash = LastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
