@@ -37,7 +37,7 @@ std::string RtfPerUtterance(const std::vector<LogReport>& reports)
     std::vector<ChartSeries> series;
     for (const LogReport& report : reports) {
         ChartSeries one{report.label, {}, {}, {}};
-        std::vector<UtteranceFigures> utterances = report.Utterances();
+        const UtteranceList& utterances = report.content.utterances;
         size_t stride = std::max<size_t>(1, (utterances.size() + kMostPoints - 1) / kMostPoints);
         for (size_t i = 0; i < utterances.size(); i += stride)
             one.points.emplace_back(static_cast<double>(i + 1), utterances[i].realTimeFactor);
@@ -70,7 +70,7 @@ std::string RtfDistribution(const std::vector<LogReport>& reports)
     for (const LogReport& report : reports) {
         ChartSeries one{report.label, {}, std::vector<double>(kRtfBins, 0.0), {}};
         size_t counted = 0;
-        for (const UtteranceFigures& utterance : report.Utterances()) {
+        for (const UtteranceFigures& utterance : report.content.utterances) {
             double value = utterance.realTimeFactor;
             if (!std::isfinite(value))
                 continue;

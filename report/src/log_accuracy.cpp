@@ -104,7 +104,7 @@ LogAccuracy MeasureAccuracy(const ReferenceText& reference, const LogContent& co
         uint32_t utterance = 0;
         for (const Segment& segment : content.segments) {
             StretchAccuracy own;
-            for (size_t k = 0; k < segment.utterances.size(); ++k, ++utterance) {
+            for (size_t k = 0; k < segment.utteranceCount; ++k, ++utterance) {
                 std::vector<Token> words = TokensOf(tokens, next, utterance + 1);
                 std::vector<uint32_t> spoken;
                 for (const std::string& word : reference.lines[utterance])
@@ -117,10 +117,10 @@ LogAccuracy MeasureAccuracy(const ReferenceText& reference, const LogContent& co
     } else if (eachSegment) {
         uint32_t first = 0;
         for (const Segment& segment : content.segments) {
-            uint32_t end = first + static_cast<uint32_t>(segment.utterances.size());
+            uint32_t end = first + static_cast<uint32_t>(segment.utteranceCount);
             StretchAccuracy own;
             // A segment of unfinished blocks alone recognised nothing to measure.
-            if (!segment.utterances.empty()) {
+            if (segment.utteranceCount > 0) {
                 std::vector<Token> words = TokensOf(tokens, next, end);
                 own.counts = AlignStretch(whole, words, first, numbers, keepPairs, accuracy);
                 own.recognisedWords = static_cast<int64_t>(words.size());

@@ -16,7 +16,17 @@ LogCollector::LogCollector(LogContent& content, bool keepWords)
 
 void LogCollector::NewSegment()
 {
-    content_.segments.emplace_back();
+    if (content_.segments.empty() || !content_.segments.back().Empty())
+        content_.segments.emplace_back();
+    content_.segments.back().firstUtterance = content_.utterances.size();
+}
+
+Segment& LogCollector::SegmentOfBlock()
+{
+    Segment& segment = content_.segments.back();
+    if (segment.Empty())
+        segment.firstLine = pendingLine_;
+    return segment;
 }
 
 void LogCollector::SessionStarted(std::string_view)
@@ -35,7 +45,7 @@ void LogCollector::UtteranceOpened(const UtteranceOpening& opening)
     pending_.number = opening.number;
     pending_.realTimeFactor = opening.realTimeFactor;
     pending_.alternates = opening.alternates;
-    pendingScores_ = ScoreHistogram{};
+    pendingScores_ = SegmentScores{};
     pendingWords_ = content_.words.size();
     pendingLine_ = opening.line;
 }
@@ -51,31 +61,24 @@ void LogCollector::Word(int32_t score, std::string_view text)
 void LogCollector::UtteranceClosed(const UtteranceClosing& closing)
 {
     pending_.averageScore = closing.averageScore;
-    Segment& segment = content_.segments.back();
-    if (segment.utterances.empty() && segment.dropped == 0)
-        segment.firstLine = pendingLine_;
-    segment.utterances.push_back(pending_);
+    Segment& segment = SegmentOfBlock();
+    content_.utterances.push_back(pending_);
+    ++segment.utteranceCount;
     segment.scores += pendingScores_;
+    content_.scores += pendingScores_;
     ++complete_;
 }
 
 void LogCollector::UtteranceDropped()
 {
-    Segment& segment = content_.segments.back();
-    if (segment.utterances.empty() && segment.dropped == 0)
-        segment.firstLine = pendingLine_;
-    ++segment.dropped;
+    ++SegmentOfBlock().dropped;
     content_.words.resize(pendingWords_);
 }
 
 void LogCollector::Finish()
 {
-    auto& segments = content_.segments;
-    segments.erase(std::remove_if(segments.begin(), segments.end(),
-                                  [](const Segment& segment) {
-                                      return segment.utterances.empty() && segment.dropped == 0;
-                                  }),
-                   segments.end());
+    if (!content_.segments.empty() && content_.segments.back().Empty())
+        content_.segments.pop_back();
 }
 
 LogReading::LogReading(LogContent& content, bool keepWords)

@@ -29,22 +29,63 @@ struct RecognisedWord
     uint32_t utterance = 0; // index of its utterance among the log's complete ones
 };
 
+// A segment's summary; its utterances are a run of the log's list. A log of a segment per
+// utterance holds little more than the utterances.
 struct Segment
 {
     size_t firstLine = 0;
-    std::vector<UtteranceFigures> utterances;
-    ScoreHistogram scores;
+    size_t firstUtterance = 0; // in LogContent::utterances
+    size_t utteranceCount = 0;
     size_t dropped = 0; // blocks left unfinished
+    SegmentScores scores;
+
+    bool Empty() const { return utteranceCount == 0 && dropped == 0; }
+};
+
+// Deques: a log of many utterances or segments grows them without copying them all, and
+// without touching twice their memory while they do.
+using UtteranceList = std::deque<UtteranceFigures>;
+
+// The utterances of a segment, in file order.
+class UtteranceRun
+{
+public:
+    UtteranceRun(UtteranceList::const_iterator first, size_t count) : first_(first), count_(count)
+    {}
+    UtteranceList::const_iterator begin() const { return first_; }
+    UtteranceList::const_iterator end() const
+    {
+        return first_ + static_cast<std::ptrdiff_t>(count_);
+    }
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    const UtteranceFigures& operator[](size_t i) const
+    {
+        return first_[static_cast<std::ptrdiff_t>(i)];
+    }
+
+private:
+    UtteranceList::const_iterator first_;
+    size_t count_;
 };
 
 struct LogContent
 {
-    // Only those with an utterance, complete or dropped. A deque: thousands of segments grow
-    // it without copying them all, and without twice their memory while they do.
+    // Only those with an utterance, complete or dropped.
     std::deque<Segment> segments;
+    // Every complete utterance, in file order.
+    UtteranceList utterances;
+    // Of every complete utterance: exact however many words a segment holds.
+    ScoreHistogram scores;
     std::vector<RecognisedWord> words;
     std::vector<LogProblem> warnings;
     size_t lines = 0;
+
+    UtteranceRun UtterancesOf(const Segment& segment) const
+    {
+        return {utterances.begin() + static_cast<std::ptrdiff_t>(segment.firstUtterance),
+                segment.utteranceCount};
+    }
 };
 
 // Folds the parser's findings into segments. Words are held only with keepWords: a listing
@@ -60,16 +101,19 @@ public:
     void Word(int32_t score, std::string_view text) override;
     void UtteranceClosed(const UtteranceClosing& closing) override;
     void UtteranceDropped() override;
-    // Drops the segments that hold nothing.
+    // Drops the last segment when it holds nothing.
     void Finish();
 
 private:
+    // Begins a segment, in place of the last one when that holds nothing.
     void NewSegment();
+    // The segment an utterance block goes to; the first such block gives its line.
+    Segment& SegmentOfBlock();
 
     LogContent& content_;
     bool keepWords_;
     UtteranceFigures pending_;
-    ScoreHistogram pendingScores_;
+    SegmentScores pendingScores_;
     size_t pendingWords_ = 0; // words of the open block already in content_.words
     uint32_t complete_ = 0;
     size_t pendingLine_ = 0;

@@ -14,36 +14,31 @@ const Segment& Of(const Segment* segment)
     return *segment;
 }
 
-// Over any run of segments, or pointers to them, without gathering them first: a log of many
-// segments asks for each one's figures, and its whole would cost a list of them all.
-template <class Segments> LogFigures FiguresOver(const Segments& segments)
+// The figures of a run of utterances, with the dropped blocks and scores of the segments that
+// hold them.
+template <class Segments>
+LogFigures FiguresOver(UtteranceRun utterances, const Segments& segments,
+                       const ScoreHistogram& scores, std::vector<double>& factors)
 {
     LogFigures figures;
-    // Sized once: a list grown by doubling touches twice its memory.
-    size_t count = 0;
-    for (const auto& segment : segments)
-        count += Of(segment).utterances.size();
-    std::vector<double> factors;
-    factors.reserve(count);
+    for (const auto& item : segments)
+        figures.dropped += Of(item).dropped;
+    figures.scores = scores;
+    factors.clear();
+    factors.reserve(utterances.size());
     double alternates = 0;
     bool first = true;
-    for (const auto& item : segments) {
-        const Segment& segment = Of(item);
-        figures.dropped += segment.dropped;
-        figures.scores += segment.scores;
-        for (const UtteranceFigures& utterance : segment.utterances) {
-            ++figures.utterances;
-            figures.words += utterance.words;
-            factors.push_back(utterance.realTimeFactor);
-            alternates += utterance.alternates;
-            figures.fewestWords =
-                first ? utterance.words : std::min(figures.fewestWords, utterance.words);
-            figures.mostWords =
-                first ? utterance.words : std::max(figures.mostWords, utterance.words);
-            first = false;
-        }
+    for (const UtteranceFigures& utterance : utterances) {
+        figures.words += utterance.words;
+        factors.push_back(utterance.realTimeFactor);
+        alternates += utterance.alternates;
+        figures.fewestWords =
+            first ? utterance.words : std::min(figures.fewestWords, utterance.words);
+        figures.mostWords = first ? utterance.words : std::max(figures.mostWords, utterance.words);
+        first = false;
     }
-    figures.realTimeFactor = SpreadOf(std::move(factors));
+    figures.utterances = utterances.size();
+    figures.realTimeFactor = SpreadOfReordering(factors);
     if (figures.utterances > 0) {
         figures.wordsPerUtterance =
             static_cast<double>(figures.words) / static_cast<double>(figures.utterances);
@@ -57,18 +52,18 @@ template <class Segments> LogFigures FiguresOver(const Segments& segments)
 
 } // namespace
 
-LogFigures FiguresOf(const std::vector<const Segment*>& segments)
-{
-    return FiguresOver(segments);
-}
-
-LogFigures FiguresOf(const Segment& segment)
+LogFigures FiguresOf(const LogContent& content, const Segment& segment,
+                     std::vector<double>& scratch)
 {
     const Segment* one[] = {&segment};
-    return FiguresOver(one);
+    ScoreHistogram scores;
+    scores += segment.scores;
+    return FiguresOver(content.UtterancesOf(segment), one, scores, scratch);
 }
 
 LogFigures FiguresOf(const LogContent& content)
 {
-    return FiguresOver(content.segments);
+    std::vector<double> factors;
+    return FiguresOver(UtteranceRun(content.utterances.begin(), content.utterances.size()),
+                       content.segments, content.scores, factors);
 }

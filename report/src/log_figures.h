@@ -24,6 +24,7 @@ struct LogFigures
     double alternatesPerUtterance = 0;
 };
 
-LogFigures FiguresOf(const std::vector<const Segment*>& segments);
-LogFigures FiguresOf(const Segment& segment);
+// scratch: room for the real-time factors, kept by a caller that asks for segment after segment.
+LogFigures FiguresOf(const LogContent& content, const Segment& segment,
+                     std::vector<double>& scratch);
 LogFigures FiguresOf(const LogContent& content);

@@ -1,16 +1,15 @@
 #include "log_report.h"
 
-std::vector<UtteranceFigures> LogReport::Utterances() const
-{
-    std::vector<UtteranceFigures> all;
-    for (const Segment& segment : content.segments)
-        all.insert(all.end(), segment.utterances.begin(), segment.utterances.end());
-    return all;
-}
-
 LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment)
 {
-    return FiguresOf(report.content.segments[segment.number - 1]);
+    std::vector<double> scratch;
+    return SegmentFigures(report, segment, scratch);
+}
+
+LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment,
+                          std::vector<double>& scratch)
+{
+    return FiguresOf(report.content, report.content.segments[segment.number - 1], scratch);
 }
 
 bool BuildLogReport(const std::string& path, const std::string& label,

@@ -24,14 +24,14 @@ struct LogReport
     LogFigures whole;
     std::vector<SegmentReport> segments;
     std::optional<LogAccuracy> accuracy;
-
-    // Every complete utterance in file order.
-    std::vector<UtteranceFigures> Utterances() const;
 };
 
 // A segment's figures, made when asked rather than held: a log of many segments holds little
 // more than the segments themselves.
 LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment);
+// The same, with room for its working list that the caller keeps from one segment to the next.
+LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment,
+                          std::vector<double>& scratch);
 
 // False when the log cannot be read or does not fit (message says where and why).
 bool BuildLogReport(const std::string& path, const std::string& label,

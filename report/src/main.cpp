@@ -14,12 +14,24 @@
 #include "resources/version.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
 
 constexpr int kFailed = 2;
+
+bool IsTerminal(std::FILE* stream)
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
 
 int Failed(const std::string& message)
 {
@@ -96,6 +108,10 @@ int Run(const std::vector<std::string>& arguments)
     }
 
     std::string referenceShown = AsUtf8(options.reference);
+    // A table of a row per segment reaches a file or a pipe in few writes; a terminal keeps
+    // its own buffering, which writes whole lines.
+    if (!IsTerminal(stdout))
+        std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     std::printf("tarvell-report %s\n\n", TARVELL_VERSION_TEXT);
     WritePlainReport(reports, referenceShown, options.details, [](std::string_view part) {
         std::fwrite(part.data(), 1, part.size(), stdout);

@@ -1,5 +1,7 @@
 #include "plain_report.h"
 
+#include <algorithm>
+
 #include "number_text.h"
 #include "report_columns.h"
 #include "text_encoding.h"
@@ -49,7 +51,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
     TextTable table({"Segment", "Utterance", "RTF", "Words", "Alternates", "Average score"});
     for (const SegmentReport& segment : report.segments)
         for (const UtteranceFigures& utterance :
-             report.content.segments[segment.number - 1].utterances)
+             report.content.UtterancesOf(report.content.segments[segment.number - 1]))
             table.Add({std::to_string(segment.number), std::to_string(utterance.number),
                        Fixed(utterance.realTimeFactor, 3), std::to_string(utterance.words),
                        std::to_string(utterance.alternates),
@@ -62,7 +64,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
     std::vector<std::pair<std::string, std::string>> numbers;
     for (const SegmentReport& segment : report.segments)
         for (const UtteranceFigures& utterance :
-             report.content.segments[segment.number - 1].utterances)
+             report.content.UtterancesOf(report.content.segments[segment.number - 1]))
             numbers.emplace_back(std::to_string(segment.number), std::to_string(utterance.number));
     TextTable pairs({"Segment", "Utterance", "Edit", "Reference", "Recognised", "Score"});
     for (const AlignedPair& pair : report.accuracy->pairs)
@@ -88,23 +90,38 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
 
     if (AnySplit(reports)) {
         out("\nSegments (split by Reset All)\n");
-        // A row per segment: made twice (widths, then text) rather than held, however many.
-        auto rows = [&](const std::function<void(const std::vector<std::string>&)>& row) {
-            // One list of cells for every row: its short texts live inside it.
-            std::vector<std::string> cells;
+        // A row per segment, each written once: the widths come from each column's extremes.
+        std::vector<double> scratch;
+        size_t labelWidth = 0;
+        FigureColumnWidths figureWidths;
+        size_t lastNumber = 0;
+        size_t lastLine = 0;
+        for (const LogReport& report : reports) {
+            labelWidth = std::max(labelWidth, DisplayWidth(report.label));
+            for (const SegmentReport& segment : report.segments) {
+                figureWidths.Add(FigureValuesOf(SegmentFigures(report, segment, scratch)));
+                lastNumber = std::max(lastNumber, segment.number);
+                lastLine = std::max(lastLine, segment.firstLine);
+            }
+        }
+        std::vector<size_t> widths{labelWidth, std::to_string(lastNumber).size(),
+                                   std::to_string(lastLine).size()};
+        for (size_t width : figureWidths.Widths())
+            widths.push_back(width);
+        auto rows = [&](TableLine& line) {
             for (const LogReport& report : reports)
                 for (const SegmentReport& segment : report.segments) {
-                    std::vector<std::string> figures = FigureCells(SegmentFigures(report, segment));
-                    cells.clear();
-                    cells.push_back(report.label);
-                    cells.push_back(std::to_string(segment.number));
-                    cells.push_back(std::to_string(segment.firstLine));
-                    cells.insert(cells.end(), std::make_move_iterator(figures.begin()),
-                                 std::make_move_iterator(figures.end()));
-                    row(cells);
+                    line.Cell(report.label);
+                    line.Cell(Count(static_cast<int64_t>(segment.number)));
+                    line.Cell(Count(static_cast<int64_t>(segment.firstLine)));
+                    for (const FigureCell& cell :
+                         FigureValuesOf(SegmentFigures(report, segment, scratch)))
+                        line.Cell(CellText(cell));
+                    line.End();
                 }
         };
-        WriteTable(Row("Log", "Segment", Row("From line", FigureHeader())), rows, out);
+        WriteTable(Row("Log", "Segment", Row("From line", FigureHeader())), std::move(widths), rows,
+                   out);
     }
 
     out("\nConfidence scores (words per bin)\n");

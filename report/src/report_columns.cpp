@@ -1,5 +1,8 @@
 #include "report_columns.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "number_text.h"
 
 std::vector<std::string> FigureHeader()
@@ -9,26 +12,94 @@ std::vector<std::string> FigureHeader()
             "RTF max", "RTF mean", "Score<50",   "Dropped blocks"};
 }
 
-std::vector<std::string> FigureCells(const LogFigures& figures)
+FigureValues FigureValuesOf(const LogFigures& figures)
 {
+    using Form = FigureCell::Form;
     const Spread& rtf = figures.realTimeFactor;
     bool any = rtf.count > 0;
     bool words = figures.scores.Total() > 0;
     bool utterances = figures.utterances > 0;
-    // Built in place: a table has a row of these per segment.
+    auto count = [](int64_t value) { return FigureCell{Form::Count, 0, value}; };
+    auto shown = [](bool known, Form form, double value) {
+        return known ? FigureCell{form, value, 0} : FigureCell{};
+    };
+    return {count(static_cast<int64_t>(figures.utterances)),
+            count(figures.words),
+            shown(utterances, Form::OneDecimal, figures.wordsPerUtterance),
+            utterances ? count(figures.fewestWords) : FigureCell{},
+            utterances ? count(figures.mostWords) : FigureCell{},
+            shown(utterances, Form::OneDecimal, figures.alternatesPerUtterance),
+            shown(any, Form::ThreeDecimals, rtf.minimum),
+            shown(any, Form::ThreeDecimals, rtf.median),
+            shown(any, Form::ThreeDecimals, rtf.p90),
+            shown(any, Form::ThreeDecimals, rtf.p99),
+            shown(any, Form::ThreeDecimals, rtf.maximum),
+            shown(any, Form::ThreeDecimals, rtf.mean),
+            shown(words, Form::Percent, figures.shareUnder50),
+            count(static_cast<int64_t>(figures.dropped))};
+}
+
+std::string CellText(const FigureCell& cell)
+{
+    switch (cell.form) {
+    case FigureCell::Form::Count: return Count(cell.count);
+    case FigureCell::Form::OneDecimal: return Fixed(cell.value, 1);
+    case FigureCell::Form::ThreeDecimals: return Fixed(cell.value, 3);
+    case FigureCell::Form::Percent: return Percent(cell.value);
+    case FigureCell::Form::Missing: break;
+    }
+    return "n/a";
+}
+
+std::vector<std::string> FigureCells(const LogFigures& figures)
+{
     std::vector<std::string> cells;
-    cells.reserve(14);
-    cells.push_back(Count(static_cast<int64_t>(figures.utterances)));
-    cells.push_back(Count(figures.words));
-    cells.push_back(utterances ? Fixed(figures.wordsPerUtterance, 1) : "n/a");
-    cells.push_back(utterances ? Count(figures.fewestWords) : "n/a");
-    cells.push_back(utterances ? Count(figures.mostWords) : "n/a");
-    cells.push_back(utterances ? Fixed(figures.alternatesPerUtterance, 1) : "n/a");
-    for (double value : {rtf.minimum, rtf.median, rtf.p90, rtf.p99, rtf.maximum, rtf.mean})
-        cells.push_back(any ? Fixed(value, 3) : "n/a");
-    cells.push_back(words ? Percent(figures.shareUnder50) : "n/a");
-    cells.push_back(Count(static_cast<int64_t>(figures.dropped)));
+    for (const FigureCell& cell : FigureValuesOf(figures))
+        cells.push_back(CellText(cell));
     return cells;
+}
+
+namespace {
+
+bool Below(const FigureCell& a, const FigureCell& b)
+{
+    if (a.form == FigureCell::Form::Count)
+        return a.count < b.count;
+    return a.value < b.value ||
+           (a.value == b.value && std::signbit(a.value) && !std::signbit(b.value));
+}
+
+} // namespace
+
+void FigureColumnWidths::Add(const FigureValues& row)
+{
+    for (size_t i = 0; i < kFigureColumns; ++i) {
+        const FigureCell& cell = row[i];
+        if (cell.form == FigureCell::Form::Missing) {
+            missing_[i] = true;
+        } else if (!seen_[i]) {
+            smallest_[i] = largest_[i] = cell;
+            seen_[i] = true;
+        } else {
+            if (Below(cell, smallest_[i]))
+                smallest_[i] = cell;
+            if (Below(largest_[i], cell))
+                largest_[i] = cell;
+        }
+    }
+}
+
+std::vector<size_t> FigureColumnWidths::Widths() const
+{
+    std::vector<size_t> widths(kFigureColumns, 0);
+    for (size_t i = 0; i < kFigureColumns; ++i) {
+        if (missing_[i])
+            widths[i] = CellText(FigureCell{}).size();
+        if (seen_[i])
+            widths[i] =
+                std::max({widths[i], CellText(smallest_[i]).size(), CellText(largest_[i]).size()});
+    }
+    return widths;
 }
 
 std::string BinName(int bin)

@@ -1,6 +1,9 @@
 // The columns every output shares (terminal, CSV, HTML), so that they always agree.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,42 @@
 
 std::vector<std::string> FigureHeader();
 std::vector<std::string> FigureCells(const LogFigures& figures);
+
+// A figure cell before it is written: its value and how it is written. The width of a written
+// number grows with its size, so a column's widest cell is one of its extremes.
+struct FigureCell
+{
+    enum class Form
+    {
+        Count,
+        OneDecimal,
+        ThreeDecimals,
+        Percent,
+        Missing, // "n/a"
+    };
+    Form form = Form::Missing;
+    double value = 0; // all but counts
+    int64_t count = 0;
+};
+constexpr size_t kFigureColumns = 14;
+using FigureValues = std::array<FigureCell, kFigureColumns>;
+FigureValues FigureValuesOf(const LogFigures& figures);
+std::string CellText(const FigureCell& cell);
+
+// The widest cell of each figure column over many rows, found without writing them all.
+class FigureColumnWidths
+{
+public:
+    void Add(const FigureValues& row);
+    std::vector<size_t> Widths() const;
+
+private:
+    // Per column, the smallest and largest value seen (-0 below 0: it is written "-0.000").
+    std::array<FigureCell, kFigureColumns> smallest_{};
+    std::array<FigureCell, kFigureColumns> largest_{};
+    std::array<bool, kFigureColumns> seen_{};
+    std::array<bool, kFigureColumns> missing_{};
+};
 
 // "0-9", "10-19", ..., "90-100".
 std::string BinName(int bin);

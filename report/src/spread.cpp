@@ -14,6 +14,11 @@ double Percentile(const std::vector<double>& sorted, double p)
 
 Spread SpreadOf(std::vector<double> values)
 {
+    return SpreadOfReordering(values);
+}
+
+Spread SpreadOfReordering(std::vector<double>& values)
+{
     Spread spread;
     auto finiteEnd = std::partition(values.begin(), values.end(),
                                     [](double value) { return std::isfinite(value); });

@@ -22,3 +22,5 @@ struct Spread
 double Percentile(const std::vector<double>& sorted, double p);
 
 Spread SpreadOf(std::vector<double> values);
+// The same over values, which it reorders and cuts to the finite ones.
+Spread SpreadOfReordering(std::vector<double>& values);

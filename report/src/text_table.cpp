@@ -21,11 +21,14 @@ void Widen(std::vector<size_t>& widths, size_t column, std::string_view cell)
     widths[column] = std::max(widths[column], DisplayWidth(cell));
 }
 
-// Appends one padded cell: the first column left-aligned, the others right-aligned.
+// Appends one padded cell: the first column left-aligned, the others right-aligned. A cell wider
+// than its column (or past the last) is written whole, unpadded.
 void AppendCell(std::string& line, const std::vector<size_t>& widths, size_t column,
                 std::string_view cell)
 {
-    size_t pad = widths[column] - DisplayWidth(cell);
+    size_t width = column < widths.size() ? widths[column] : 0;
+    size_t shown = DisplayWidth(cell);
+    size_t pad = width > shown ? width - shown : 0;
     if (column > 0)
         line.append(2 + pad, ' ');
     line += cell;
@@ -43,6 +46,21 @@ void EndLine(std::string& line, const TextSink& out)
 }
 
 } // namespace
+
+TableLine::TableLine(const std::vector<size_t>& widths, const TextSink& out)
+    : widths_(widths), out_(out)
+{}
+
+void TableLine::Cell(std::string_view cell)
+{
+    AppendCell(line_, widths_, column_++, cell);
+}
+
+void TableLine::End()
+{
+    EndLine(line_, out_);
+    column_ = 0;
+}
 
 TextTable::TextTable(std::vector<std::string> header)
 {
@@ -74,23 +92,16 @@ void TextTable::Write(const TextSink& out) const
     }
 }
 
-void WriteTable(const std::vector<std::string>& header, const TableRows& rows, const TextSink& out)
+void WriteTable(const std::vector<std::string>& header, std::vector<size_t> widths,
+                const std::function<void(TableLine&)>& rows, const TextSink& out)
 {
-    std::vector<size_t> widths;
-    auto widen = [&](const std::vector<std::string>& row) {
-        for (size_t i = 0; i < row.size(); ++i)
-            Widen(widths, i, row[i]);
-    };
-    widen(header);
-    rows(widen);
-    std::string line;
-    auto write = [&](const std::vector<std::string>& row) {
-        for (size_t i = 0; i < row.size(); ++i)
-            AppendCell(line, widths, i, row[i]);
-        EndLine(line, out);
-    };
-    write(header);
-    rows(write);
+    for (size_t i = 0; i < header.size(); ++i)
+        Widen(widths, i, header[i]);
+    TableLine line(widths, out);
+    for (const std::string& cell : header)
+        line.Cell(cell);
+    line.End();
+    rows(line);
 }
 
 std::string TextTable::Render() const

@@ -28,12 +28,26 @@ private:
     std::vector<size_t> widths_;
 };
 
-// Hands each row of a table to a function, in order, every time it is called.
-using TableRows = std::function<void(const std::function<void(const std::vector<std::string>&)>&)>;
+// Writes a table's lines cell by cell, padded to widths known beforehand.
+class TableLine
+{
+public:
+    TableLine(const std::vector<size_t>& widths, const TextSink& out);
+    void Cell(std::string_view cell);
+    void End();
 
-// A table laid out as TextTable lays it out, its rows made once for the widths and once for
-// the text, none of them held: for tables of a row per segment.
-void WriteTable(const std::vector<std::string>& header, const TableRows& rows, const TextSink& out);
+private:
+    const std::vector<size_t>& widths_;
+    const TextSink& out_;
+    std::string line_;
+    size_t column_ = 0;
+};
+
+// A table laid out as TextTable lays it out, its rows written as they are made, none of them
+// held: for tables of a row per segment. widths: the widest cell of each column under the
+// header, which the caller finds beforehand; rows writes every row into the line it is given.
+void WriteTable(const std::vector<std::string>& header, std::vector<size_t> widths,
+                const std::function<void(TableLine&)>& rows, const TextSink& out);
 
 // Width of a UTF-8 text in characters.
 size_t DisplayWidth(std::string_view text);

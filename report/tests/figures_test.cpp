@@ -50,20 +50,37 @@ TEST(ScoreBins, TensWithHundredInTheLastAndOutsidersApart)
     EXPECT_EQ(histogram.above, 1);
     EXPECT_EQ(histogram.under50, 3);
     EXPECT_EQ(histogram.Total(), 6);
+
+    // A segment's counts stop at their greatest rather than wrap to a small count.
+    SegmentScores segment;
+    segment.bins[9] = std::numeric_limits<uint32_t>::max() - 1;
+    SegmentScores more;
+    more.bins[9] = 5;
+    segment += more;
+    segment.Add(100);
+    EXPECT_EQ(segment.bins[9], std::numeric_limits<uint32_t>::max());
+    histogram += segment;
+    EXPECT_EQ(histogram.bins[9], int64_t{std::numeric_limits<uint32_t>::max()} + 1);
 }
 
 TEST(LogFigures, WholeFileOverItsSegments)
 {
+    LogContent content;
+    content.utterances = {{1, 0.5, 3, 2, 60},
+                          {2, 1.5, 5, 4, 70},
+                          {1, std::numeric_limits<double>::infinity(), 1, 1, 50}};
     Segment first;
-    first.utterances = {{1, 0.5, 3, 2, 60}, {2, 1.5, 5, 4, 70}};
+    first.utteranceCount = 2;
     first.scores.Add(40);
     first.scores.Add(80);
     Segment second;
-    second.utterances = {{1, std::numeric_limits<double>::infinity(), 1, 1, 50}};
+    second.firstUtterance = 2;
+    second.utteranceCount = 1;
     second.scores.Add(55);
     second.dropped = 1;
-    LogContent content;
     content.segments = {first, second};
+    for (int32_t score : {40, 80, 55})
+        content.scores.Add(score);
     LogFigures figures = FiguresOf(content);
     EXPECT_EQ(figures.utterances, 3u);
     EXPECT_EQ(figures.dropped, 1u);
@@ -76,7 +93,9 @@ TEST(LogFigures, WholeFileOverItsSegments)
     EXPECT_EQ(figures.realTimeFactor.nonFinite, 1u);
     EXPECT_DOUBLE_EQ(figures.realTimeFactor.median, 1.0);
     EXPECT_DOUBLE_EQ(figures.shareUnder50, 1.0 / 3);
-    EXPECT_EQ(FiguresOf(second).utterances, 1u);
+    std::vector<double> scratch;
+    EXPECT_EQ(FiguresOf(content, second, scratch).utterances, 1u);
+    EXPECT_EQ(FiguresOf(content, second, scratch).mostWords, 1);
     EXPECT_EQ(FiguresOf(LogContent{}).utterances, 0u);
 }
 

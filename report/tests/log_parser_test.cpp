@@ -52,7 +52,7 @@ std::vector<size_t> UtterancesPerSegment(const LogContent& content)
 {
     std::vector<size_t> counts;
     for (const Segment& segment : content.segments)
-        counts.push_back(segment.utterances.size());
+        counts.push_back(segment.utteranceCount);
     return counts;
 }
 
@@ -116,7 +116,7 @@ TEST(Parser, KeepsTheFiguresOfEachUtterance)
 {
     Outcome outcome = ReadInPieces(TwoSegments());
     ASSERT_TRUE(outcome.ok) << outcome.problem;
-    const UtteranceFigures& first = outcome.content.segments[0].utterances[0];
+    const UtteranceFigures& first = outcome.content.utterances[0];
     EXPECT_EQ(first.number, 1);
     EXPECT_DOUBLE_EQ(first.realTimeFactor, 0.25);
     EXPECT_EQ(first.words, 3);
@@ -129,8 +129,8 @@ TEST(Parser, KeepsTheFiguresOfEachUtterance)
 
     Outcome factors = ReadInPieces(Block(1, "inf", 1, kThree) + Block(2, "-nan", 1, kThree));
     ASSERT_TRUE(factors.ok);
-    EXPECT_TRUE(std::isinf(factors.content.segments[0].utterances[0].realTimeFactor));
-    EXPECT_TRUE(std::isnan(factors.content.segments[0].utterances[1].realTimeFactor));
+    EXPECT_TRUE(std::isinf(factors.content.utterances[0].realTimeFactor));
+    EXPECT_TRUE(std::isnan(factors.content.utterances[1].realTimeFactor));
 }
 
 TEST(Parser, TakesWordTextsAsTheyStand)
@@ -210,7 +210,7 @@ TEST(Parser, ALogCutShortIsReadToItsLastCompleteBlock)
         ASSERT_TRUE(outcome.ok) << outcome.problem;
         size_t utterances = 0, dropped = 0;
         for (const Segment& segment : outcome.content.segments) {
-            utterances += segment.utterances.size();
+            utterances += segment.utteranceCount;
             dropped += segment.dropped;
         }
         EXPECT_EQ(utterances, c.utterances);

@@ -1,12 +1,14 @@
 // What the outputs hold: the table's layout, CSV quoting, and a page that stands alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 
 #include "csv_report.h"
 #include "html_report.h"
 #include "log_builder.h"
+#include "report_columns.h"
 #include "svg_chart.h"
 #include "text_table.h"
 
@@ -48,6 +50,32 @@ TEST(TextTable, PadsColumnsByCharactersNotBytes)
     EXPECT_EQ(table.Render(), "Log          Words\n"
                               "caf\xc3\xa9            12\n"
                               "longer name      3\n");
+}
+
+TEST(TextTable, FigureColumnsAsWideAsTheirWidestCell)
+{
+    // Segment figures whose widest cells are at either end of a column, "-0.000" (wider than
+    // "0.000" though equal to it) and "n/a".
+    auto figures = [](double rtf, int64_t words) {
+        LogFigures one;
+        one.utterances = 1;
+        one.words = words;
+        one.realTimeFactor = SpreadOf({rtf});
+        return one;
+    };
+    std::vector<LogFigures> rows{figures(9.9996, 3), figures(-10.25, 1234), figures(0.0, 7),
+                                 figures(-0.0, 12), LogFigures{}};
+    for (size_t rest = 0; rest < rows.size(); ++rest) {
+        FigureColumnWidths widths;
+        std::vector<size_t> widest(kFigureColumns, 0);
+        for (size_t i = rest; i < rows.size(); ++i) {
+            widths.Add(FigureValuesOf(rows[i]));
+            std::vector<std::string> cells = FigureCells(rows[i]);
+            for (size_t column = 0; column < kFigureColumns; ++column)
+                widest[column] = std::max(widest[column], cells[column].size());
+        }
+        EXPECT_EQ(widths.Widths(), widest) << "from row " << rest;
+    }
 }
 
 TEST(Csv, QuotesOnlyWhatNeedsIt)
