@@ -62,7 +62,7 @@ std::string CsvReport(const std::vector<LogReport>& reports)
             row = Joined(Joined(row, AccuracyCells(*report.accuracy)),
                          TrustCells(report.accuracy->trust));
         csv += CsvLine(row);
-        for (const SegmentReport& segment : report.segments) {
+        for (const SegmentReport& segment : report.Segments()) {
             LogFigures figures = SegmentFigures(report, segment);
             std::vector<std::string> part =
                 Joined(Row(label, std::to_string(segment.number),

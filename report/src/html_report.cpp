@@ -201,11 +201,11 @@ std::string HtmlReport(const std::vector<LogReport>& reports, const std::string&
     std::vector<std::vector<std::string>> rows;
     for (const LogReport& report : reports)
         rows.push_back(
-            Row(report.label, std::to_string(report.segments.size()), FigureCells(report.whole)));
+            Row(report.label, std::to_string(report.Segments().size()), FigureCells(report.whole)));
     html += "<h2>Logs</h2>\n" + Table(Row("Log", "Segments", FigureHeader()), rows);
     rows.clear();
     for (const LogReport& report : reports)
-        for (const SegmentReport& segment : report.segments)
+        for (const SegmentReport& segment : report.Segments())
             rows.push_back(Row(report.label, std::to_string(segment.number),
                                Row(std::to_string(segment.firstLine),
                                    FigureCells(SegmentFigures(report, segment)))));

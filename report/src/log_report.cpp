@@ -21,10 +21,6 @@ bool BuildLogReport(const std::string& path, const std::string& label,
     if (!ReadLog(path, reference != nullptr, report.content, message))
         return false;
     report.whole = FiguresOf(report.content);
-    size_t number = 0;
-    report.segments.reserve(report.content.segments.size());
-    for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine});
     if (reference) {
         report.accuracy = MeasureAccuracy(*reference, report.content, report.whole.utterances,
                                           eachSegment, keepPairs);

@@ -16,14 +16,48 @@ struct SegmentReport
     size_t firstLine = 0;
 };
 
+// The segments of a log as reports, made as they are walked rather than held beside them.
+class SegmentReports
+{
+public:
+    class Iterator
+    {
+    public:
+        Iterator(const std::deque<Segment>& segments, size_t index)
+            : segments_(&segments), index_(index)
+        {}
+        SegmentReport operator*() const { return {index_ + 1, (*segments_)[index_].firstLine}; }
+        Iterator& operator++()
+        {
+            ++index_;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return index_ != other.index_; }
+
+    private:
+        const std::deque<Segment>* segments_;
+        size_t index_;
+    };
+
+    explicit SegmentReports(const std::deque<Segment>& segments) : segments_(segments) {}
+    Iterator begin() const { return {segments_, 0}; }
+    Iterator end() const { return {segments_, segments_.size()}; }
+    size_t size() const { return segments_.size(); }
+    SegmentReport operator[](size_t i) const { return *Iterator(segments_, i); }
+
+private:
+    const std::deque<Segment>& segments_;
+};
+
 struct LogReport
 {
     std::string label;
     std::string path;
     LogContent content;
     LogFigures whole;
-    std::vector<SegmentReport> segments;
     std::optional<LogAccuracy> accuracy;
+
+    SegmentReports Segments() const { return SegmentReports(content.segments); }
 };
 
 // A segment's figures, made when asked rather than held: a log of many segments holds little

@@ -24,7 +24,7 @@ namespace {
 bool AnySplit(const std::vector<LogReport>& reports)
 {
     for (const LogReport& report : reports)
-        if (report.segments.size() > 1)
+        if (report.Segments().size() > 1)
             return true;
     return false;
 }
@@ -49,7 +49,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
 {
     out("\nUtterances of " + report.label + "\n");
     TextTable table({"Segment", "Utterance", "RTF", "Words", "Alternates", "Average score"});
-    for (const SegmentReport& segment : report.segments)
+    for (const SegmentReport& segment : report.Segments())
         for (const UtteranceFigures& utterance :
              report.content.UtterancesOf(report.content.segments[segment.number - 1]))
             table.Add({std::to_string(segment.number), std::to_string(utterance.number),
@@ -62,7 +62,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
     out("\nAligned words of " + report.label + " (reference | recognised, score)\n");
     // The segment and the log's own number of each complete utterance, as in the table above.
     std::vector<std::pair<std::string, std::string>> numbers;
-    for (const SegmentReport& segment : report.segments)
+    for (const SegmentReport& segment : report.Segments())
         for (const UtteranceFigures& utterance :
              report.content.UtterancesOf(report.content.segments[segment.number - 1]))
             numbers.emplace_back(std::to_string(segment.number), std::to_string(utterance.number));
@@ -85,7 +85,7 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
     TextTable logs(Row("Log", "Segments", FigureHeader()));
     for (const LogReport& report : reports)
         logs.Add(
-            Row(report.label, std::to_string(report.segments.size()), FigureCells(report.whole)));
+            Row(report.label, std::to_string(report.Segments().size()), FigureCells(report.whole)));
     logs.Write(out);
 
     if (AnySplit(reports)) {
@@ -98,7 +98,7 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
         size_t lastLine = 0;
         for (const LogReport& report : reports) {
             labelWidth = std::max(labelWidth, DisplayWidth(report.label));
-            for (const SegmentReport& segment : report.segments) {
+            for (const SegmentReport& segment : report.Segments()) {
                 figureWidths.Add(FigureValuesOf(SegmentFigures(report, segment, scratch)));
                 lastNumber = std::max(lastNumber, segment.number);
                 lastLine = std::max(lastLine, segment.firstLine);
@@ -110,7 +110,7 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
             widths.push_back(width);
         auto rows = [&](TableLine& line) {
             for (const LogReport& report : reports)
-                for (const SegmentReport& segment : report.segments) {
+                for (const SegmentReport& segment : report.Segments()) {
                     line.Cell(report.label);
                     line.Cell(Count(static_cast<int64_t>(segment.number)));
                     line.Cell(Count(static_cast<int64_t>(segment.firstLine)));

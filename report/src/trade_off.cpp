@@ -28,7 +28,7 @@ std::vector<TradeOffSeries> TradeOffOf(const std::vector<LogReport>& reports)
             continue;
         }
         TradeOffSeries own{report.label, {}};
-        for (const SegmentReport& segment : report.segments) {
+        for (const SegmentReport& segment : report.Segments()) {
             LogFigures figures = SegmentFigures(report, segment);
             if (figures.utterances == 0 || segment.number > accuracy.segments.size())
                 continue;

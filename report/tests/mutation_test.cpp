@@ -116,9 +116,6 @@ TEST(Mutation, EveryMutatedRealLogEndsInAResultOrAClearError)
             reading.Finish();
             ++results;
             report.whole = FiguresOf(report.content);
-            size_t number = 0;
-            for (const Segment& segment : report.content.segments)
-                report.segments.push_back({++number, segment.firstLine});
             report.accuracy =
                 MeasureAccuracy(reference, report.content, report.whole.utterances, false, true);
             EXPECT_FALSE(PlainReport(reports, "reference", true).empty());

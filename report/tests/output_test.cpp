@@ -31,9 +31,6 @@ LogReport ReportOf(const std::string& bytes, const std::string& label,
     EXPECT_TRUE(reading.Feed(bytes)) << reading.Problem();
     reading.Finish();
     report.whole = FiguresOf(report.content);
-    size_t number = 0;
-    for (const Segment& segment : report.content.segments)
-        report.segments.push_back({++number, segment.firstLine});
     if (reference)
         report.accuracy =
             MeasureAccuracy(*reference, report.content, report.whole.utterances, false, true);

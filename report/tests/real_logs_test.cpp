@@ -42,8 +42,8 @@ TEST(RealLogs, AVariedSessionWithAFailedAnalysisAndAReset)
     EXPECT_EQ(firstUtterances.size(), 4u);
     EXPECT_EQ(first.dropped, 1u);
     EXPECT_EQ(secondUtterances.size(), 4u);
-    EXPECT_EQ(SegmentFigures(report, report.segments[0]).words, 12);
-    EXPECT_EQ(SegmentFigures(report, report.segments[1]).words, 5);
+    EXPECT_EQ(SegmentFigures(report, report.Segments()[0]).words, 12);
+    EXPECT_EQ(SegmentFigures(report, report.Segments()[1]).words, 5);
     EXPECT_EQ(report.whole.words, 17);
     EXPECT_EQ(firstUtterances[2].number, 4); // number 3 failed half-way
     EXPECT_EQ(Alternates(report, first), (std::vector<int32_t>{3, 3, 3, 1}));
