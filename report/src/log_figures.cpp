@@ -4,25 +4,13 @@
 
 namespace {
 
-const Segment& Of(const Segment& segment)
-{
-    return segment;
-}
-
-const Segment& Of(const Segment* segment)
-{
-    return *segment;
-}
-
-// The figures of a run of utterances, with the dropped blocks and scores of the segments that
-// hold them.
-template <class Segments>
-LogFigures FiguresOver(UtteranceRun utterances, const Segments& segments,
-                       const ScoreHistogram& scores, std::vector<double>& factors)
+// The figures of a run of utterances, with the dropped blocks and scores of the stretch that
+// holds them.
+LogFigures FiguresOver(UtteranceRun utterances, size_t dropped, const ScoreHistogram& scores,
+                       std::vector<double>& factors)
 {
     LogFigures figures;
-    for (const auto& item : segments)
-        figures.dropped += Of(item).dropped;
+    figures.dropped = dropped;
     figures.scores = scores;
     factors.clear();
     factors.reserve(utterances.size());
@@ -55,15 +43,17 @@ LogFigures FiguresOver(UtteranceRun utterances, const Segments& segments,
 LogFigures FiguresOf(const LogContent& content, const Segment& segment,
                      std::vector<double>& scratch)
 {
-    const Segment* one[] = {&segment};
     ScoreHistogram scores;
     scores += segment.scores;
-    return FiguresOver(content.UtterancesOf(segment), one, scores, scratch);
+    return FiguresOver(content.UtterancesOf(segment), segment.dropped, scores, scratch);
 }
 
 LogFigures FiguresOf(const LogContent& content)
 {
+    size_t dropped = 0;
+    for (const Segment& segment : content.segments)
+        dropped += segment.dropped;
     std::vector<double> factors;
-    return FiguresOver(UtteranceRun(content.utterances.begin(), content.utterances.size()),
-                       content.segments, content.scores, factors);
+    return FiguresOver(UtteranceRun(content.utterances.begin(), content.utterances.size()), dropped,
+                       content.scores, factors);
 }
