@@ -2,6 +2,8 @@
 
 #include "core/text.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -158,6 +160,43 @@ HWND FindRequestWindow(DWORD processId, DWORD timeoutMs)
     }
 }
 
+std::vector<DWORD> ServerProcessesOf(DWORD programId)
+{
+    std::vector<DWORD> servers;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return servers;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, kServerExecutable) != 0)
+            continue;
+        if (entry.th32ParentProcessID == programId)
+            servers.insert(servers.begin(), entry.th32ProcessID);
+        else
+            servers.push_back(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return servers;
+}
+
+HWND FindEngineRequestWindow(DWORD programId, DWORD timeoutMs)
+{
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    for (;;) {
+        std::vector<DWORD> candidates = ServerProcessesOf(programId);
+        candidates.insert(candidates.begin(), programId);
+        for (DWORD id : candidates) {
+            if (HWND window = FindRequestWindow(id, 0))
+                return window;
+        }
+        if (GetTickCount64() >= until)
+            return nullptr;
+        Sleep(10);
+    }
+}
+
 bool SendRequest(HWND window, const std::string& script)
 {
     COPYDATASTRUCT data{};
@@ -231,12 +270,13 @@ std::vector<JournalEntry> ReadJournal(const std::wstring& path)
             break;
         std::vector<std::string> parts = SplitTabs(text.substr(start, end - start));
         start = end + 2;
-        if (parts.size() < 2)
+        if (parts.size() < 3)
             continue;
         JournalEntry entry;
         entry.micros = std::strtoll(parts[0].c_str(), nullptr, 10);
-        entry.kind = parts[1];
-        entry.fields.assign(parts.begin() + 2, parts.end());
+        entry.process = std::strtoul(parts[1].c_str(), nullptr, 10);
+        entry.kind = parts[2];
+        entry.fields.assign(parts.begin() + 3, parts.end());
         entries.push_back(std::move(entry));
     }
     return entries;
@@ -272,7 +312,8 @@ std::optional<Summary> LastSummary(const std::vector<JournalEntry>& journal)
         summary.reason = it->Field(0);
         summary.objects = std::atol(it->Field(1).c_str() + 8); // after "objects="
         const std::string& bstrs = it->Field(2);
-        summary.bstrs = bstrs == "bstrs=unknown" ? -1 : std::atol(bstrs.c_str() + 6);
+        bool counted = bstrs != "bstrs=unknown" && bstrs != "bstrs=n/a";
+        summary.bstrs = counted ? std::atol(bstrs.c_str() + 6) : -1;
         summary.alive = it->Field(3);
         return summary;
     }

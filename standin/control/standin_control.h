@@ -43,18 +43,28 @@ private:
     std::string text_;
 };
 
+// The local server's executable.
+inline constexpr wchar_t kServerExecutable[] = L"tarvell_standin_server.exe";
+
 // The request window of the stand-in's dictation object in a process; null after the timeout.
 HWND FindRequestWindow(DWORD processId, DWORD timeoutMs);
+// The local servers running: the program's children first. Wine may start a server from its
+// RPC service instead of the program, so a test that runs alone also finds it among the rest.
+std::vector<DWORD> ServerProcessesOf(DWORD programId);
+// The request window of the dictation object that a program uses, in the program's own
+// process (DLL) or in a server started for it (local server).
+HWND FindEngineRequestWindow(DWORD programId, DWORD timeoutMs);
 // Sends script text; true when the stand-in took it (it refuses a script with a syntax error).
 bool SendRequest(HWND window, const std::string& script);
 bool Dictate(HWND window, const Utterance& utterance);
 bool RaiseEvent(HWND window, DISPID id);
 bool Arm(HWND window, const FailureRule& rule);
 
-// One journal line: time in microseconds, kind, and the fields after them.
+// One journal line: time in microseconds, the process that wrote it, kind, and the fields.
 struct JournalEntry
 {
     long long micros = 0;
+    DWORD process = 0;
     std::string kind;
     std::vector<std::string> fields;
 
@@ -72,7 +82,7 @@ struct Summary
 {
     std::string reason; // last-release, request or unload
     long objects = 0;
-    long bstrs = -1; // -1: not counted
+    long bstrs = -1; // -1: not counted (unknown, or n/a across processes)
     std::string alive;
 };
 

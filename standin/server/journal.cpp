@@ -29,7 +29,8 @@ void JournalLine(const std::string& kind, const std::vector<std::string>& fields
     std::wstring path = JournalPath();
     if (path.empty())
         return;
-    std::string line = std::to_string(NowMicroseconds()) + "\t" + kind;
+    std::string line = std::to_string(NowMicroseconds()) + "\t" +
+                       std::to_string(GetCurrentProcessId()) + "\t" + kind;
     for (const std::string& field : fields)
         line += "\t" + field;
     line += "\r\n";

@@ -11,6 +11,8 @@ namespace standin {
 namespace {
 
 HINSTANCE gInstance = nullptr;
+ServerForm gForm = ServerForm::InProcess;
+void (*gOnIdle)() = nullptr;
 std::atomic<long> gObjects[static_cast<int>(ObjectKind::Count)];
 std::atomic<long> gTotal{0};
 std::atomic<long> gLocks{0};
@@ -22,6 +24,23 @@ const char* const kKindNames[] = {
 static_assert(sizeof kKindNames / sizeof kKindNames[0] == static_cast<int>(ObjectKind::Count));
 
 } // namespace
+
+void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)())
+{
+    gInstance = instance;
+    gForm = form;
+    gOnIdle = onIdle;
+}
+
+ServerForm Form()
+{
+    return gForm;
+}
+
+bool CanUnload()
+{
+    return gTotal == 0 && gLocks == 0;
+}
 
 HINSTANCE ModuleInstance()
 {
@@ -44,20 +63,28 @@ void ObjectCreated(ObjectKind kind)
 void ObjectDestroyed(ObjectKind kind)
 {
     --gObjects[static_cast<int>(kind)];
-    if (--gTotal == 0)
+    if (--gTotal == 0) {
         WriteSummary("last-release");
+        if (gOnIdle && gLocks == 0)
+            gOnIdle();
+    }
 }
 
 void LockModule(bool lock)
 {
-    lock ? ++gLocks : --gLocks;
+    if ((lock ? ++gLocks : --gLocks) == 0 && gTotal == 0 && gOnIdle)
+        gOnIdle();
 }
 
 void WriteSummary(const char* reason)
 {
     std::vector<std::string> fields{reason, "objects=" + std::to_string(gTotal.load())};
+    // Across processes the marshaler frees the server's copy of every string it sends.
     auto unfreed = UnfreedBstrs();
-    fields.push_back("bstrs=" + (unfreed ? std::to_string(*unfreed) : std::string("unknown")));
+    if (gForm == ServerForm::Local)
+        fields.push_back("bstrs=n/a");
+    else
+        fields.push_back("bstrs=" + (unfreed ? std::to_string(*unfreed) : std::string("unknown")));
     std::string alive;
     for (int k = 0; k < static_cast<int>(ObjectKind::Count); ++k) {
         if (gObjects[k] != 0)
@@ -69,26 +96,3 @@ void WriteSummary(const char* reason)
 }
 
 } // namespace standin
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        standin::gInstance = instance;
-        DisableThreadLibraryCalls(instance);
-    } else if (reason == DLL_PROCESS_DETACH) {
-        standin::WriteSummary("unload");
-    }
-    return TRUE;
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
-{
-    if (standin::JournalEnabled())
-        standin::StartBstrTracking();
-    return standin::GetClassFactory(clsid, iid, out);
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow()
-{
-    return standin::gTotal == 0 && standin::gLocks == 0 ? S_OK : S_FALSE;
-}

@@ -1,4 +1,5 @@
-// The DLL's own bookkeeping: its instance handle and the engine objects alive, by kind.
+// The server's own bookkeeping, in either form: its instance handle and the engine objects
+// alive, by kind.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,17 @@ enum class ObjectKind
     Word,
     Count,
 };
+
+enum class ServerForm
+{
+    InProcess, // the DLL, loaded by the program
+    Local,     // the executable, started by COM
+};
+
+// onIdle runs when the last object and the last lock are gone; the DLL has none.
+void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)() = nullptr);
+ServerForm Form();
+bool CanUnload();
 
 HINSTANCE ModuleInstance();
 std::wstring ModulePath();

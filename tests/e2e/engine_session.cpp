@@ -67,7 +67,7 @@ bool Session::Start()
 HWND Session::Requests()
 {
     if (requests_ == nullptr)
-        requests_ = control::FindRequestWindow(program_->ProcessId(), driver::kTimeoutMs);
+        requests_ = control::FindEngineRequestWindow(program_->ProcessId(), driver::kTimeoutMs);
     return requests_;
 }
 
