@@ -181,6 +181,23 @@ std::vector<DWORD> ServerProcessesOf(DWORD programId)
     return servers;
 }
 
+std::vector<DWORD> ServersStartedBy(DWORD programId)
+{
+    std::vector<DWORD> servers;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return servers;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, kServerExecutable) == 0 &&
+            entry.th32ParentProcessID == programId)
+            servers.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return servers;
+}
+
 HWND FindEngineRequestWindow(DWORD programId, DWORD timeoutMs)
 {
     const ULONGLONG until = GetTickCount64() + timeoutMs;

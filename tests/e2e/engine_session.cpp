@@ -50,6 +50,23 @@ void WaitForTheLastCopyToGo()
 
 } // namespace
 
+bool EngineOutOfProcess()
+{
+    wchar_t clsid[64] = {};
+    StringFromGUID2(CLSID_DgnEngineControl, clsid, 64);
+    HKEY key = nullptr;
+    std::wstring path = std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+long ExpectedUnfreedStrings()
+{
+    return EngineOutOfProcess() ? -1 : 0;
+}
+
 Session::Session(const Scenario& scenario) : journal_(folder_ / L"journal.txt")
 {
     WaitForTheLastCopyToGo();
@@ -57,6 +74,21 @@ Session::Session(const Scenario& scenario) : journal_(folder_ / L"journal.txt")
     scenario.WriteTo(scenarioPath);
     program_ = std::make_unique<driver::Tarvell>(driver::Tarvell::Environment{
         {control::kScenarioVariable, scenarioPath}, {control::kJournalVariable, journal_}});
+}
+
+Session::~Session()
+{
+    DWORD programId = program_->ProcessId();
+    program_.reset();
+    for (DWORD id : control::ServersStartedBy(programId)) {
+        HANDLE server = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+        if (server == nullptr)
+            continue;
+        // It ends by itself once the program has let go of its last object.
+        if (WaitForSingleObject(server, 5000) == WAIT_TIMEOUT)
+            TerminateProcess(server, 99);
+        CloseHandle(server);
+    }
 }
 
 bool Session::Start()

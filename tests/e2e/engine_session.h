@@ -25,10 +25,21 @@ Scenario NormalProfile();
 FailureRule Fail(const std::string& operation, HRESULT result, FailWhen when = FailWhen::Always,
                  long n = 0, const wchar_t* description = nullptr);
 
+// Whether the stand-in is registered here in its local-server form (a process of its own).
+bool EngineOutOfProcess();
+// The unfreed strings the journal's summary should give: none in-process; across processes the
+// marshaler frees the server's copies and the journal says "n/a" (-1), as it cannot count them.
+long ExpectedUnfreedStrings();
+
 class Session
 {
 public:
     explicit Session(const Scenario& scenario = NormalProfile());
+    // Ends the program if it still runs, and any local server started for it: one left behind
+    // would serve the next session with this one's scenario and journal.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     driver::Tarvell& Program() { return *program_; }
     driver::Tarvell* operator->() { return program_.get(); }

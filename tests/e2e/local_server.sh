@@ -1,10 +1,23 @@
-#!/bin/sh
-# Switches the test prefix's stand-in registration: "register" to the local server, "restore"
-# back to the DLL. Usage: local_server.sh register|restore <wine> <server.exe> [<dll>]
-set -e
-action=$1 wine=$2 server=$3 dll=$4
-if [ "$action" = register ]; then
-    "$wine" "$server" /RegServer
+#!/bin/bash
+# The prefix where the stand-in is registered in its local-server form, beside the test prefix
+# of the DLL: a registry of its own, so that the two forms' suites never see each other's
+# registration, and a server and desktop of its own, so that they may run side by side.
+#   local_server.sh start <root> <prefix> <server.exe> <wine_desktop.exe>
+#   local_server.sh stop  <root> <prefix> <wine_desktop.exe>
+set -uo pipefail
+action=$1 root=$2 prefix=$3
+source "$root/scripts/lib.sh"
+use_wine_prefix "$prefix"
+if [ "$action" = start ]; then
+    server=$4 holder=$5
+    start_wine
+    wine "$server" /RegServer </dev/null >/dev/null 2>&1 ||
+        { echo "the local server did not register itself in $prefix"; exit 1; }
+    # Wine's desktop held up as in the test prefix; the holder runs detached.
+    (wine "$holder" hold </dev/null >/dev/null 2>&1 &)
+    wine "$holder" </dev/null || { echo "Wine's desktop did not come up in $prefix"; exit 1; }
 else
-    "$wine" regsvr32 /s "$(winepath -w "$dll")"
+    holder=$4
+    wine "$holder" release </dev/null >/dev/null 2>&1 || true
+    stop_wine
 fi

@@ -6,10 +6,16 @@
 #include "engine/dgn_interfaces.h"
 #include "engine_session.h"
 
+#include <algorithm>
+
 #include <oleauto.h>
+#include <psapi.h>
 #include <wrl/client.h>
 
 #include <string>
+#include <vector>
+
+#include "resources/resource.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -49,7 +55,59 @@ int PlaceOf(ITypeInfo* info, const TYPEATTR& attributes, const wchar_t* name)
     return -1;
 }
 
+// Whether a process has a module of this file name loaded.
+bool HasModule(DWORD processId, const wchar_t* fileName)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process == nullptr)
+        return false;
+    std::vector<HMODULE> modules(1024);
+    DWORD needed = 0;
+    bool found = false;
+    if (EnumProcessModules(process, modules.data(),
+                           static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &needed)) {
+        modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+        for (HMODULE module : modules) {
+            wchar_t name[MAX_PATH] = {};
+            if (GetModuleBaseNameW(process, module, name, MAX_PATH) &&
+                lstrcmpiW(name, fileName) == 0)
+                found = true;
+        }
+    }
+    CloseHandle(process);
+    return found;
+}
+
 } // namespace
+
+TEST(OutOfProcess, TheProgramMeasuresAnEngineInAProcessOfItsOwn)
+{
+    e2e::Session session;
+    ASSERT_TRUE(session.Start());
+    HWND requests = session.Requests();
+    ASSERT_NE(requests, nullptr);
+    DWORD server = 0;
+    GetWindowThreadProcessId(requests, &server);
+    EXPECT_NE(server, session->ProcessId());
+    EXPECT_FALSE(HasModule(session->ProcessId(), L"tarvell_standin.dll"));
+
+    e2e::Utterance spoken;
+    spoken.words = {{7, L"alpha"}, {4, L"bravo"}};
+    spoken.start = std::make_pair(0L, 1000L);
+    spoken.end = std::make_pair(0L, 2500L);
+    spoken.phraseCount = 2;
+    ASSERT_TRUE(session.Dictate(spoken));
+    size_t lines = 0;
+    ASSERT_TRUE(driver::WaitWhileProgressing(
+        [&] { return (lines = session->ListLines(IDC_RESULTS).size()) >= 11; },
+        [&] { return lines; }));
+    std::vector<std::wstring> shown = session->ListLines(IDC_RESULTS);
+    ASSERT_GE(shown.size(), 11u);
+    EXPECT_EQ(shown[3], L"7 : alpha");
+    EXPECT_EQ(shown[4], L"4 : bravo");
+    EXPECT_EQ(shown[6], L"7 : alpha <---> Maximum Score");
+    EXPECT_EQ(session->Exit(), 0u);
+}
 
 TEST(OutOfProcess, TheTypeLibraryDescribesEveryInterfacePlaceForPlace)
 {
