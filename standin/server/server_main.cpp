@@ -7,6 +7,7 @@
 #include "registration.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <wrl/client.h>
 
 #include "engine/dgn_interfaces.h"
@@ -64,6 +65,47 @@ bool IsSwitch(const wchar_t* argument, const wchar_t* name)
     return (argument[0] == L'/' || argument[0] == L'-') && lstrcmpiW(argument + 1, name) == 0;
 }
 
+// The process that had COM start this server: the program that asked for the engine.
+HANDLE OpenClient()
+{
+    DWORD self = GetCurrentProcessId();
+    DWORD parent = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return nullptr;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == self)
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent == 0 ? nullptr : OpenProcess(SYNCHRONIZE, FALSE, parent);
+}
+
+// Serves until the last object goes, or until the program that started it has ended without
+// letting go of its objects (killed, crashed): Wine's COM never tells a server that a client
+// vanished, and a server left with its class objects registered would answer the next
+// program with this one's scenario, or not at all once ended by force.
+void Run(HANDLE client)
+{
+    for (;;) {
+        DWORD handles = client ? 1 : 0;
+        DWORD woke = MsgWaitForMultipleObjects(handles, &client, FALSE, INFINITE, QS_ALLINPUT);
+        if (client && woke == WAIT_OBJECT_0) {
+            JournalLine("client-gone", {});
+            OnIdle();
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 int Serve()
 {
     if (FAILED(CoInitialize(nullptr)))
@@ -73,11 +115,10 @@ int Serve()
     gDictEdit = std::make_unique<RegisteredClass>(CLSID_DgnDictEdit);
     int status = 1;
     if (gEngineControl->Registered() && gDictEdit->Registered()) {
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        HANDLE client = OpenClient();
+        Run(client);
+        if (client)
+            CloseHandle(client);
         status = 0;
     }
     gEngineControl.reset();

@@ -84,8 +84,8 @@ Session::~Session()
         HANDLE server = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
         if (server == nullptr)
             continue;
-        // It ends by itself once the program has let go of its last object.
-        if (WaitForSingleObject(server, 5000) == WAIT_TIMEOUT)
+        // It ends by itself once the program has let go of its last object, or has ended.
+        if (WaitForSingleObject(server, 10000) == WAIT_TIMEOUT)
             TerminateProcess(server, 99);
         CloseHandle(server);
     }

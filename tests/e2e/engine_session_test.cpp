@@ -164,7 +164,7 @@ TEST(Profile, SpeedParameterIsReadAsItsLowSixteenBitsSigned)
         Session session(scenario);
         ASSERT_TRUE(session.Start());
         EXPECT_EQ(SliderMessage(session, TBM_GETPOS), c.position);
-        EXPECT_TRUE(driver::WaitUntil([&] { return !SpeedWrites(session).empty(); }));
+        ASSERT_TRUE(driver::WaitUntil([&] { return !SpeedWrites(session).empty(); }));
         EXPECT_EQ(SpeedWrites(session).front(), c.firstWrite);
         EXPECT_EQ(session->Exit(), 0u);
     }
