@@ -1,5 +1,9 @@
 #include "engine_session.h"
 
+#include <tlhelp32.h>
+
+#include <cstdio>
+
 #include "resources/resource.h"
 #include "standin_test_support.h"
 
@@ -48,6 +52,25 @@ void WaitForTheLastCopyToGo()
     });
 }
 
+// A new session starts its own local server, with its scenario and journal: a server of an
+// earlier session still ending would answer it instead. Said on stderr when one stays.
+void WaitForTheLastServerToGo()
+{
+    if (driver::WaitUntil([] { return control::ServerProcessesOf(0).empty(); }))
+        return;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, control::kServerExecutable) == 0)
+            std::fprintf(stderr,
+                         "a local server of an earlier session still runs: %lu, started by %lu\n",
+                         static_cast<unsigned long>(entry.th32ProcessID),
+                         static_cast<unsigned long>(entry.th32ParentProcessID));
+    CloseHandle(snapshot);
+}
+
 } // namespace
 
 bool EngineOutOfProcess()
@@ -70,6 +93,7 @@ long ExpectedUnfreedStrings()
 Session::Session(const Scenario& scenario) : journal_(folder_ / L"journal.txt")
 {
     WaitForTheLastCopyToGo();
+    WaitForTheLastServerToGo();
     std::wstring scenarioPath = folder_ / L"scenario.txt";
     scenario.WriteTo(scenarioPath);
     program_ = std::make_unique<driver::Tarvell>(driver::Tarvell::Environment{
