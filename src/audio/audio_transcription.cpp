@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include "app/com_owners.h"
+#include "engine/engine_objects.h"
 #include "records/log_text.h"
 #include "resources/resource.h"
 
@@ -93,9 +94,13 @@ LRESULT MainDialog::OnStop(WORD, WORD, HWND)
 {
     if (!Dictation)
         return 0;
-    // Only a request: the dialog stays busy until the engine reports the end.
+    // Only a request: the dialog stays busy until the engine reports the end, unless the
+    // engine's process has gone, when no end can come and only Escape would leave the dialog.
     HRESULT hr = Dictation->TranscribeStop();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
         ReportHResult(L"IDgnEditDictation::TranscribeStop() failed", hr, false);
+        if (EngineProcessGone(hr))
+            SetBusy(false);
+    }
     return 0;
 }

@@ -8,3 +8,7 @@
 
 HRESULT CreateEngineControl(Microsoft::WRL::ComPtr<IDgnEngineControl>& engine);
 HRESULT CreateDictEdit(Microsoft::WRL::ComPtr<IDgnEditDictation>& dictation);
+
+// Whether a call failed because the engine's process has gone (an engine that is an application
+// of its own, crashed or ended): nothing more will come from the objects it served.
+bool EngineProcessGone(HRESULT hr);

@@ -22,8 +22,12 @@ LRESULT MainDialog::OnSpeedAccuracyDraw(int, NMHDR*)
     ComPtr<IDgnEngineControl> engine;
     HRESULT hr = CreateEngineControl(engine);
     if (FAILED(hr)) {
-        speedFailureShown_ = true;
-        ReportHResult(L"Couldn't create a DgnEngineControl", hr, true);
+        // An engine in another process is created through a call that dispatches messages:
+        // a repaint inside it may have failed and shown the box already.
+        if (!speedFailureShown_) {
+            speedFailureShown_ = true;
+            ReportHResult(L"Couldn't create a DgnEngineControl", hr, true);
+        }
         return 0;
     }
     Variant value(position);

@@ -356,6 +356,10 @@ Command ReadCommand(const std::string& key, LineReader& in)
         in.End();
         return cmd::Report{};
     }
+    if (key == "crash") {
+        in.End();
+        return cmd::Crash{};
+    }
     throw Failure{"unknown keyword '" + key + "'"};
 }
 

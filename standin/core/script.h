@@ -133,13 +133,16 @@ struct Event
 struct Report
 {
 };
+struct Crash
+{
+};
 } // namespace cmd
 
 using Command =
     std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
                  cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs, cmd::FileRtf,
                  cmd::FileWords, cmd::TranscribeFails, cmd::Fail, cmd::ClearFailures, cmd::Dictate,
-                 cmd::Event, cmd::Report, cmd::Recogniser, cmd::RecogniserTimeoutMs>;
+                 cmd::Event, cmd::Report, cmd::Crash, cmd::Recogniser, cmd::RecogniserTimeoutMs>;
 
 struct ParseError
 {

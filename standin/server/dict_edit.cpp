@@ -240,6 +240,12 @@ private:
         }
         JournalLine("request", {Escape(FromUtf8(text))});
         for (const Command& command : script.commands) {
+            if (std::holds_alternative<cmd::Crash>(command)) {
+                // Only an engine in a process of its own can crash without the program.
+                if (Form() != ServerForm::Local)
+                    return false;
+                Crash();
+            }
             Action action{Action::Report, {}, 0};
             if (auto* dictate = std::get_if<cmd::Dictate>(&command)) {
                 action.kind = Action::Dictate;

@@ -76,6 +76,15 @@ void LockModule(bool lock)
         gOnIdle();
 }
 
+void Crash()
+{
+    if (gOnIdle)
+        gOnIdle();
+    JournalLine("crash", {});
+    TerminateProcess(GetCurrentProcess(), 99);
+    ExitProcess(99);
+}
+
 void WriteSummary(const char* reason)
 {
     std::vector<std::string> fields{reason, "objects=" + std::to_string(gTotal.load())};

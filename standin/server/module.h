@@ -39,6 +39,10 @@ void ObjectCreated(ObjectKind kind);
 // Writes the summary line when the last object goes.
 void ObjectDestroyed(ObjectKind kind);
 void LockModule(bool lock);
+// Ends the process at once, with its objects alive, as a crash would. COM on Windows forgets
+// the class objects of a server that has gone; Wine's keeps handing them out, so they are
+// taken back first, as the idle server does.
+[[noreturn]] void Crash();
 // Journal line with the objects still alive and the strings never freed.
 void WriteSummary(const char* reason);
 

@@ -52,23 +52,32 @@ void WaitForTheLastCopyToGo()
     });
 }
 
+// The process ids of the running processes of this image name, in this Wine prefix.
+std::vector<DWORD> ProcessesNamed(const wchar_t* image)
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, image) == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
 // A new session starts its own local server, with its scenario and journal: a server of an
 // earlier session still ending would answer it instead. Said on stderr when one stays.
 void WaitForTheLastServerToGo()
 {
     if (driver::WaitUntil([] { return control::ServerProcessesOf(0).empty(); }))
         return;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, control::kServerExecutable) == 0)
-            std::fprintf(stderr,
-                         "a local server of an earlier session still runs: %lu, started by %lu\n",
-                         static_cast<unsigned long>(entry.th32ProcessID),
-                         static_cast<unsigned long>(entry.th32ParentProcessID));
-    CloseHandle(snapshot);
+    for (DWORD id : ProcessesNamed(control::kServerExecutable))
+        std::fprintf(stderr, "a local server of an earlier session still runs: %lu\n",
+                     static_cast<unsigned long>(id));
 }
 
 } // namespace
@@ -109,10 +118,20 @@ Session::~Session()
         if (server == nullptr)
             continue;
         // It ends by itself once the program has let go of its last object, or has ended.
-        if (WaitForSingleObject(server, 10000) == WAIT_TIMEOUT)
+        if (WaitForSingleObject(server, driver::kTimeoutMs) == WAIT_TIMEOUT)
             TerminateProcess(server, 99);
         CloseHandle(server);
     }
+}
+
+bool Session::CrashEngine()
+{
+    if (control::ServersStartedBy(program_->ProcessId()).empty())
+        return false;
+    // No answer comes: the server ends while it handles the request.
+    control::SendRequest(Requests(), "crash\n");
+    return driver::WaitUntil(
+        [&] { return control::ServersStartedBy(program_->ProcessId()).empty(); });
 }
 
 bool Session::Start()

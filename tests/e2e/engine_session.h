@@ -60,6 +60,10 @@ public:
     // 0xFFFFFFFF when it did not end.
     DWORD EndWithExit();
 
+    // Has the engine's process end at once, as a crash would, and waits until it has gone:
+    // false when the engine is not in a process of its own.
+    bool CrashEngine();
+
 private:
     testfiles::ScratchFolder folder_;
     std::wstring journal_;

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "standin_test_support.h"
 
 using Microsoft::WRL::ComPtr;
+using namespace e2e;
 
 namespace {
 
@@ -77,6 +79,102 @@ bool HasModule(DWORD processId, const wchar_t* fileName)
     CloseHandle(process);
     return found;
 }
+
+Utterance Said(const std::wstring& text)
+{
+    Utterance utterance;
+    utterance.words.push_back(Word{80, text});
+    utterance.start = std::make_pair(0L, 0L);
+    utterance.end = std::make_pair(0L, 1000L);
+    return utterance;
+}
+
+bool Busy(Session& session)
+{
+    return session->IsEnabled(IDC_STOP);
+}
+
+// Dismisses the program's boxes as they come, keeping their texts, until it ends by itself or
+// stands idle with none; then presses Exit. The exit code, or none when it stays busy.
+std::optional<DWORD> EndAfterBoxes(Session& session, std::vector<std::wstring>& texts)
+{
+    while (std::optional<driver::MessageBoxInfo> box = session->WaitForMessageBox(3000)) {
+        texts.push_back(box->text);
+        session->Dismiss(*box);
+        if (std::optional<DWORD> code = session->WaitForExit(1000))
+            return code;
+    }
+    if (std::optional<DWORD> code = session->WaitForExit(0))
+        return code;
+    if (Busy(session))
+        return std::nullopt;
+    return session->Exit();
+}
+
+// Whether every text is one of the program's own reports of a failed engine call.
+bool AllEngineReports(const std::vector<std::wstring>& texts)
+{
+    return !texts.empty() && std::all_of(texts.begin(), texts.end(), [](const std::wstring& text) {
+        return text.find(L" (HRESULT 0x") != std::wstring::npos;
+    });
+}
+
+// The words of the word lines ("80 : word", not the maximum and minimum lines), in order.
+std::vector<std::wstring> ListedWords(Session& session)
+{
+    std::vector<std::wstring> words;
+    for (const std::wstring& line : session->ListLines(IDC_RESULTS))
+        if (line.rfind(L"80 : ", 0) == 0 && line.find(L"<--->") == std::wstring::npos)
+            words.push_back(line.substr(5));
+    return words;
+}
+
+std::vector<std::string> LoggedWords(const std::wstring& log)
+{
+    std::vector<std::string> words;
+    for (const std::string& line : testfiles::Lines(testfiles::Read(log)))
+        if (line.rfind("80 : ", 0) == 0 && line.find("<--->") == std::string::npos)
+            words.push_back(line.substr(5));
+    return words;
+}
+
+// Unregisters the stand-in's type library for a test, and registers the server again after it.
+class TypeLibraryAway
+{
+public:
+    TypeLibraryAway()
+    {
+        removed_ = UnRegisterTypeLib(LIBID_DNSTools, kDnsToolsMajor, kDnsToolsMinor, 0,
+                                     sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    }
+    ~TypeLibraryAway()
+    {
+        wchar_t clsid[64] = {};
+        StringFromGUID2(CLSID_DgnEngineControl, clsid, 64);
+        wchar_t server[MAX_PATH] = {};
+        LONG size = sizeof server;
+        std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32";
+        if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), server, &size) != ERROR_SUCCESS)
+            return;
+        std::wstring command = L"\"" + std::wstring(server) + L"\" /RegServer";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process))
+            return;
+        WaitForSingleObject(process.hProcess, driver::kStartTimeoutMs);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    TypeLibraryAway(const TypeLibraryAway&) = delete;
+    TypeLibraryAway& operator=(const TypeLibraryAway&) = delete;
+
+    HRESULT Removed() const { return removed_; }
+
+private:
+    HRESULT removed_;
+};
 
 } // namespace
 
@@ -154,4 +252,92 @@ TEST(OutOfProcess, TheTypeLibraryDescribesEveryInterfacePlaceForPlace)
             EXPECT_EQ(PlaceOf(info.Get(), *attributes, place.name), place.place) << place.name;
         info->ReleaseTypeAttr(attributes);
     }
+}
+
+// The program's own box runs a message loop of its own; the engine's events reach the program
+// through it, each measured once and in the order spoken.
+TEST(OutOfProcess, EventsThatArriveWhileABoxIsOpenAreMeasuredOnceInOrder)
+{
+    Session session;
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_CURRENT_SPEED) == L"40"; }));
+    ASSERT_TRUE(session.Arm(Fail("DgnEngineControl.Create", E_UNEXPECTED)));
+    InvalidateRect(session->Control(IDC_SPEED_ACCURACY), nullptr, TRUE);
+    std::optional<driver::MessageBoxInfo> box = session->WaitForMessageBox();
+    ASSERT_TRUE(box);
+    const std::vector<std::wstring> spoken = {L"one", L"two", L"three"};
+    for (const std::wstring& word : spoken)
+        ASSERT_TRUE(session.Dictate(Said(word)));
+    ASSERT_TRUE(driver::WaitWhileProgressing([&] { return session->Text(IDC_UTTERANCES) == L"3"; },
+                                             [&] { return session->Text(IDC_UTTERANCES); }));
+    EXPECT_EQ(session->MessageBoxes().size(), 1u);
+    EXPECT_EQ(ListedWords(session), spoken);
+    EXPECT_EQ(LoggedWords(session->SessionLogPath()),
+              (std::vector<std::string>{"one", "two", "three"}));
+    // The engine is gone for the program: the box ends it.
+    session->Dismiss(*box);
+    EXPECT_EQ(session->WaitForExit(), 0u);
+}
+
+// A crashed engine: the operation that needs it next fails through the program's own report,
+// what was measured stays in the list and the session log, and the program ends as ever.
+TEST(OutOfProcess, AnEngineThatCrashesWhileTheProgramRunsIsReportedAndNothingIsLost)
+{
+    testfiles::ScratchFolder folder;
+    std::wstring file = SpokenFile(folder, L"two.wav", 2);
+    Session session;
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(session.Dictate(Said(L"before")));
+    ASSERT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_UTTERANCES) == L"1"; }));
+    std::wstring log = session->SessionLogPath();
+    std::string logged = testfiles::Read(log);
+    ASSERT_TRUE(session.CrashEngine());
+
+    session->SetText(IDC_PATH, file);
+    session->Click(IDC_TRANSCRIBE);
+    ASSERT_TRUE(session->WaitForMessageBox());
+    EXPECT_EQ(ListedWords(session), std::vector<std::wstring>{L"before"});
+    EXPECT_EQ(testfiles::Read(log).rfind(logged, 0), 0u);
+    EXPECT_EQ(LoggedWords(log), std::vector<std::string>{"before"});
+    std::vector<std::wstring> texts;
+    EXPECT_EQ(EndAfterBoxes(session, texts), 0u);
+    EXPECT_TRUE(AllEngineReports(texts)) << testing::PrintToString(texts);
+}
+
+// A transcription's end comes only from the engine: once its process has gone, the dialog
+// must not stay busy for good. The program reports the failure and ends, or leaves the busy
+// state at the failed stop.
+TEST(OutOfProcess, AnEngineThatCrashesDuringATranscriptionLeavesNoDialogBusyForGood)
+{
+    testfiles::ScratchFolder folder;
+    std::wstring file = SpokenFile(folder, L"ten.wav", 10);
+    Scenario paced = NormalProfile();
+    paced.Line("file-rtf 1.0");
+    Session session(paced);
+    ASSERT_TRUE(session.Start());
+    session->SetText(IDC_PATH, file);
+    session->Click(IDC_TRANSCRIBE);
+    ASSERT_TRUE(driver::WaitUntil([&] { return !session->Text(IDC_UTTERANCES).empty(); }, 30000));
+    ASSERT_TRUE(session.CrashEngine());
+    EXPECT_TRUE(Busy(session));
+
+    session->Click(IDC_STOP);
+    std::vector<std::wstring> texts;
+    EXPECT_EQ(EndAfterBoxes(session, texts), 0u);
+    EXPECT_TRUE(AllEngineReports(texts)) << testing::PrintToString(texts);
+}
+
+// Without the type library nothing can carry the engine's interfaces across: the first engine
+// object the program asks for fails, and the program ends as for any start-up failure.
+TEST(OutOfProcess, WithoutTheTypeLibraryTheFirstEngineObjectFailsAndTheProgramEnds)
+{
+    TypeLibraryAway away;
+    ASSERT_EQ(away.Removed(), S_OK);
+    Session session;
+    std::optional<driver::MessageBoxInfo> box = session->WaitForMessageBox(driver::kStartTimeoutMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(L"Couldn't create a DgnEngineControl (HRESULT 0x", 0), 0u)
+        << testing::PrintToString(box->text);
+    EXPECT_NE(session.EndWithExit(), 0xFFFFFFFFu);
+    EXPECT_TRUE(session.Calls("IDgnEngineControl.GetEngineVersion").empty());
 }
