@@ -156,7 +156,8 @@ public:
         std::wstring key = std::wstring(L"CLSID\\") + clsid + L"\\LocalServer32";
         if (RegQueryValueW(HKEY_CLASSES_ROOT, key.c_str(), server, &size) != ERROR_SUCCESS)
             return;
-        std::wstring command = L"\"" + std::wstring(server) + L"\" /RegServer";
+        // The registered command line names the server, quoted.
+        std::wstring command = std::wstring(server) + L" /RegServer";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
@@ -166,6 +167,10 @@ public:
         WaitForSingleObject(process.hProcess, driver::kStartTimeoutMs);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
+        // The suites after this one need it.
+        ComPtr<ITypeLib> library;
+        if (FAILED(LoadRegTypeLib(LIBID_DNSTools, kDnsToolsMajor, kDnsToolsMinor, 0, &library)))
+            ADD_FAILURE() << "the type library was not registered again";
     }
     TypeLibraryAway(const TypeLibraryAway&) = delete;
     TypeLibraryAway& operator=(const TypeLibraryAway&) = delete;
