@@ -160,41 +160,40 @@ HWND FindRequestWindow(DWORD processId, DWORD timeoutMs)
     }
 }
 
-std::vector<DWORD> ServerProcessesOf(DWORD programId)
+std::vector<ProcessEntry> ProcessesNamed(const wchar_t* image)
 {
-    std::vector<DWORD> servers;
+    std::vector<ProcessEntry> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return servers;
+        return found;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-        if (lstrcmpiW(entry.szExeFile, kServerExecutable) != 0)
-            continue;
-        if (entry.th32ParentProcessID == programId)
-            servers.insert(servers.begin(), entry.th32ProcessID);
-        else
-            servers.push_back(entry.th32ProcessID);
-    }
+         more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, image) == 0)
+            found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
     CloseHandle(snapshot);
+    return found;
+}
+
+std::vector<DWORD> ServerProcessesOf(DWORD programId)
+{
+    std::vector<DWORD> servers;
+    for (const ProcessEntry& server : ProcessesNamed(kServerExecutable)) {
+        if (server.parentId == programId)
+            servers.insert(servers.begin(), server.id);
+        else
+            servers.push_back(server.id);
+    }
     return servers;
 }
 
 std::vector<DWORD> ServersStartedBy(DWORD programId)
 {
     std::vector<DWORD> servers;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return servers;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, kServerExecutable) == 0 &&
-            entry.th32ParentProcessID == programId)
-            servers.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
+    for (const ProcessEntry& server : ProcessesNamed(kServerExecutable))
+        if (server.parentId == programId)
+            servers.push_back(server.id);
     return servers;
 }
 

@@ -48,6 +48,13 @@ inline constexpr wchar_t kServerExecutable[] = L"tarvell_standin_server.exe";
 
 // The request window of the stand-in's dictation object in a process; null after the timeout.
 HWND FindRequestWindow(DWORD processId, DWORD timeoutMs);
+struct ProcessEntry
+{
+    DWORD id;
+    DWORD parentId;
+};
+// The running processes of this image name (of this Wine prefix: no other is visible).
+std::vector<ProcessEntry> ProcessesNamed(const wchar_t* image);
 // The local servers running: the program's children first. Wine may start a server from its
 // RPC service instead of the program, so a test that runs alone also finds it among the rest.
 std::vector<DWORD> ServerProcessesOf(DWORD programId);

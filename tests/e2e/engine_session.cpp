@@ -1,7 +1,5 @@
 #include "engine_session.h"
 
-#include <tlhelp32.h>
-
 #include <cstdio>
 
 #include "resources/resource.h"
@@ -52,32 +50,15 @@ void WaitForTheLastCopyToGo()
     });
 }
 
-// The process ids of the running processes of this image name, in this Wine prefix.
-std::vector<DWORD> ProcessesNamed(const wchar_t* image)
-{
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return ids;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry))
-        if (lstrcmpiW(entry.szExeFile, image) == 0)
-            ids.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return ids;
-}
-
 // A new session starts its own local server, with its scenario and journal: a server of an
 // earlier session still ending would answer it instead. Said on stderr when one stays.
 void WaitForTheLastServerToGo()
 {
     if (driver::WaitUntil([] { return control::ServerProcessesOf(0).empty(); }))
         return;
-    for (DWORD id : ProcessesNamed(control::kServerExecutable))
+    for (const control::ProcessEntry& server : control::ProcessesNamed(control::kServerExecutable))
         std::fprintf(stderr, "a local server of an earlier session still runs: %lu\n",
-                     static_cast<unsigned long>(id));
+                     static_cast<unsigned long>(server.id));
 }
 
 } // namespace
