@@ -10,6 +10,12 @@ source "$root/scripts/lib.sh"
 use_wine_prefix "$prefix"
 if [ "$action" = start ]; then
     server=$4 holder=$5
+    # A new prefix's first session of Wine finishes setting it up in the background, and COM
+    # could not start a local server during it: that session is ended and a second one used.
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        start_wine
+        stop_wine
+    fi
     start_wine
     wine "$server" /RegServer </dev/null >/dev/null 2>&1 ||
         { echo "the local server did not register itself in $prefix"; exit 1; }
