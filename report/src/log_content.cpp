@@ -8,6 +8,144 @@
 
 #include "file_access.h"
 
+namespace {
+
+// Counts and the differences from one segment to the next, seven bits a byte.
+void Pack(uint8_t*& at, uint64_t value)
+{
+    while (value >= 0x80) {
+        *at++ = static_cast<uint8_t>(value | 0x80);
+        value >>= 7;
+    }
+    *at++ = static_cast<uint8_t>(value);
+}
+
+uint64_t Unpack(const uint8_t*& at)
+{
+    uint64_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        uint8_t byte = *at++;
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return value;
+    }
+}
+
+// The counts of a segment's scores: the bins, those below 0 and above 100, those under 50.
+constexpr size_t kScoreCounts = kScoreBins + 3;
+
+template <class Scores> auto& ScoreCount(Scores& scores, size_t i)
+{
+    return i < kScoreBins        ? scores.bins[i]
+           : i == kScoreBins     ? scores.below
+           : i == kScoreBins + 1 ? scores.above
+                                 : scores.under50;
+}
+
+// A segment after the one before: its lines and utterances as differences, its scores as the
+// counts that are not 0 after a mask of which they are. Returns past its last byte.
+uint8_t* PackSegment(uint8_t* at, const Segment& before, const Segment& segment)
+{
+    Pack(at, segment.firstLine - before.firstLine);
+    Pack(at, segment.firstUtterance - (before.firstUtterance + before.utteranceCount));
+    Pack(at, segment.utteranceCount);
+    Pack(at, segment.dropped);
+    uint32_t mask = 0;
+    for (size_t i = 0; i < kScoreCounts; ++i)
+        if (ScoreCount(segment.scores, i) != 0)
+            mask |= uint32_t{1} << i;
+    Pack(at, mask);
+    for (size_t i = 0; i < kScoreCounts; ++i)
+        if (ScoreCount(segment.scores, i) != 0)
+            Pack(at, ScoreCount(segment.scores, i));
+    return at;
+}
+
+const uint8_t* UnpackSegment(const uint8_t* at, Segment& segment)
+{
+    // Sizes wrap as they did when packed.
+    segment.firstLine += static_cast<size_t>(Unpack(at));
+    segment.firstUtterance += segment.utteranceCount + static_cast<size_t>(Unpack(at));
+    segment.utteranceCount = static_cast<size_t>(Unpack(at));
+    segment.dropped = static_cast<size_t>(Unpack(at));
+    uint64_t mask = Unpack(at);
+    segment.scores = SegmentScores{};
+    for (size_t i = 0; i < kScoreCounts; ++i)
+        if (mask & (uint64_t{1} << i))
+            ScoreCount(segment.scores, i) = static_cast<uint32_t>(Unpack(at));
+    return at;
+}
+
+} // namespace
+
+SegmentList::SegmentList(std::initializer_list<Segment> segments)
+{
+    for (const Segment& segment : segments)
+        push_back(segment);
+}
+
+void SegmentList::push_back(const Segment& segment)
+{
+    if (chunks_.empty() || chunks_.back().size() + kLongestPacked > kChunk) {
+        chunks_.emplace_back();
+        chunks_.back().reserve(kChunk);
+    }
+    std::vector<uint8_t>& chunk = chunks_.back();
+    size_t start = chunk.size();
+    if (size_ % kMarkEvery == 0)
+        marks_.push_back({chunks_.size() - 1, start, last_});
+    chunk.resize(start + kLongestPacked);
+    chunk.resize(
+        static_cast<size_t>(PackSegment(chunk.data() + start, last_, segment) - chunk.data()));
+    last_ = segment;
+    ++size_;
+}
+
+SegmentList::Iterator::Iterator(const SegmentList& list, size_t index, size_t chunk, size_t offset,
+                                const Segment& before)
+    : list_(&list), index_(index), chunk_(chunk), offset_(offset), segment_(before)
+{
+    Read();
+}
+
+void SegmentList::Iterator::Read()
+{
+    if (index_ >= list_->size_)
+        return;
+    if (offset_ == list_->chunks_[chunk_].size()) {
+        ++chunk_;
+        offset_ = 0;
+    }
+    const uint8_t* start = list_->chunks_[chunk_].data() + offset_;
+    offset_ += static_cast<size_t>(UnpackSegment(start, segment_) - start);
+}
+
+SegmentList::Iterator& SegmentList::Iterator::operator++()
+{
+    ++index_;
+    Read();
+    return *this;
+}
+
+SegmentList::Iterator SegmentList::begin() const
+{
+    return Iterator(*this, 0, 0, 0, Segment{});
+}
+
+SegmentList::Iterator SegmentList::end() const
+{
+    return Iterator(*this, size_, 0, 0, last_);
+}
+
+Segment SegmentList::operator[](size_t index) const
+{
+    const Mark& mark = marks_[index / kMarkEvery];
+    Iterator it(*this, index - index % kMarkEvery, mark.chunk, mark.offset, mark.before);
+    while (it.index_ < index)
+        ++it;
+    return *it;
+}
+
 LogCollector::LogCollector(LogContent& content, bool keepWords)
     : content_(content), keepWords_(keepWords)
 {
@@ -16,17 +154,17 @@ LogCollector::LogCollector(LogContent& content, bool keepWords)
 
 void LogCollector::NewSegment()
 {
-    if (content_.segments.empty() || !content_.segments.back().Empty())
-        content_.segments.emplace_back();
-    content_.segments.back().firstUtterance = content_.utterances.size();
+    if (!open_.Empty())
+        content_.segments.push_back(open_);
+    open_ = Segment{};
+    open_.firstUtterance = content_.utterances.size();
 }
 
 Segment& LogCollector::SegmentOfBlock()
 {
-    Segment& segment = content_.segments.back();
-    if (segment.Empty())
-        segment.firstLine = pendingLine_;
-    return segment;
+    if (open_.Empty())
+        open_.firstLine = pendingLine_;
+    return open_;
 }
 
 void LogCollector::SessionStarted(std::string_view)
@@ -77,8 +215,7 @@ void LogCollector::UtteranceDropped()
 
 void LogCollector::Finish()
 {
-    if (!content_.segments.empty() && content_.segments.back().Empty())
-        content_.segments.pop_back();
+    NewSegment();
 }
 
 LogReading::LogReading(LogContent& content, bool keepWords)

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,8 +31,7 @@ struct RecognisedWord
     uint32_t utterance = 0; // index of its utterance among the log's complete ones
 };
 
-// A segment's summary; its utterances are a run of the log's list. A log of a segment per
-// utterance holds little more than the utterances.
+// A segment's summary; its utterances are a run of the log's list.
 struct Segment
 {
     size_t firstLine = 0;
@@ -40,6 +41,71 @@ struct Segment
     SegmentScores scores;
 
     bool Empty() const { return utteranceCount == 0 && dropped == 0; }
+};
+
+// The segments of a log in file order, each packed into a few bytes: its counts are mostly
+// small, and in a log of a segment per utterance the pages of 88-byte segments cost more time
+// than reading the file. Walked in order; looked up by number from a mark every few segments.
+class SegmentList
+{
+public:
+    class Iterator
+    {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = Segment;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const Segment*;
+        using reference = const Segment&;
+
+        const Segment& operator*() const { return segment_; }
+        const Segment* operator->() const { return &segment_; }
+        Iterator& operator++();
+        bool operator==(const Iterator& other) const { return index_ == other.index_; }
+        bool operator!=(const Iterator& other) const { return index_ != other.index_; }
+
+    private:
+        friend class SegmentList;
+        // before: the segment before index, or none.
+        Iterator(const SegmentList& list, size_t index, size_t chunk, size_t offset,
+                 const Segment& before);
+        void Read();
+
+        const SegmentList* list_;
+        size_t index_;
+        size_t chunk_;
+        size_t offset_; // in the chunk, where the next segment starts
+        Segment segment_;
+    };
+
+    SegmentList() = default;
+    SegmentList(std::initializer_list<Segment> segments);
+    // Its line and utterances follow those of the one before.
+    void push_back(const Segment& segment);
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Iterator begin() const;
+    Iterator end() const;
+    Segment operator[](size_t index) const;
+
+private:
+    // Where every kMarkEvery-th segment starts, and the one before it.
+    struct Mark
+    {
+        size_t chunk = 0;
+        size_t offset = 0;
+        Segment before;
+    };
+    static constexpr size_t kChunk = 1 << 16;
+    static constexpr size_t kMarkEvery = 64;
+    // At least the bytes of any segment: one never runs over the end of its chunk.
+    static constexpr size_t kLongestPacked = 4 * 10 + 2 + 13 * 5;
+
+    // Each filled to where its last segment ends, never grown past kChunk.
+    std::vector<std::vector<uint8_t>> chunks_;
+    std::vector<Mark> marks_;
+    size_t size_ = 0;
+    Segment last_;
 };
 
 // Deques: a log of many utterances or segments grows them without copying them all, and
@@ -72,7 +138,7 @@ private:
 struct LogContent
 {
     // Only those with an utterance, complete or dropped.
-    std::deque<Segment> segments;
+    SegmentList segments;
     // Every complete utterance, in file order.
     UtteranceList utterances;
     // Of every complete utterance: exact however many words a segment holds.
@@ -101,16 +167,17 @@ public:
     void Word(int32_t score, std::string_view text) override;
     void UtteranceClosed(const UtteranceClosing& closing) override;
     void UtteranceDropped() override;
-    // Drops the last segment when it holds nothing.
+    // Keeps the last segment when it holds anything.
     void Finish();
 
 private:
-    // Begins a segment, in place of the last one when that holds nothing.
+    // Ends the open segment, kept when it holds anything, and opens the next.
     void NewSegment();
     // The segment an utterance block goes to; the first such block gives its line.
     Segment& SegmentOfBlock();
 
     LogContent& content_;
+    Segment open_;
     bool keepWords_;
     UtteranceFigures pending_;
     SegmentScores pendingScores_;

@@ -9,7 +9,7 @@ LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment)
 LogFigures SegmentFigures(const LogReport& report, const SegmentReport& segment,
                           std::vector<double>& scratch)
 {
-    return FiguresOf(report.content, report.content.segments[segment.number - 1], scratch);
+    return FiguresOf(report.content, segment, scratch);
 }
 
 bool BuildLogReport(const std::string& path, const std::string& label,

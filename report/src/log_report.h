@@ -10,10 +10,9 @@
 #include "log_figures.h"
 #include "reference_text.h"
 
-struct SegmentReport
+struct SegmentReport : Segment
 {
     size_t number = 0; // 1, 2, ... in file order
-    size_t firstLine = 0;
 };
 
 // The segments of a log as reports, made as they are walked rather than held beside them.
@@ -23,30 +22,41 @@ public:
     class Iterator
     {
     public:
-        Iterator(const std::deque<Segment>& segments, size_t index)
-            : segments_(&segments), index_(index)
-        {}
-        SegmentReport operator*() const { return {index_ + 1, (*segments_)[index_].firstLine}; }
+        explicit Iterator(SegmentList::Iterator at, size_t index) : at_(at), index_(index) {}
+        SegmentReport operator*() const
+        {
+            SegmentReport report;
+            static_cast<Segment&>(report) = *at_;
+            report.number = index_ + 1;
+            return report;
+        }
         Iterator& operator++()
         {
+            ++at_;
             ++index_;
             return *this;
         }
         bool operator!=(const Iterator& other) const { return index_ != other.index_; }
 
     private:
-        const std::deque<Segment>* segments_;
+        SegmentList::Iterator at_;
         size_t index_;
     };
 
-    explicit SegmentReports(const std::deque<Segment>& segments) : segments_(segments) {}
-    Iterator begin() const { return {segments_, 0}; }
-    Iterator end() const { return {segments_, segments_.size()}; }
+    explicit SegmentReports(const SegmentList& segments) : segments_(segments) {}
+    Iterator begin() const { return Iterator(segments_.begin(), 0); }
+    Iterator end() const { return Iterator(segments_.end(), segments_.size()); }
     size_t size() const { return segments_.size(); }
-    SegmentReport operator[](size_t i) const { return *Iterator(segments_, i); }
+    SegmentReport operator[](size_t i) const
+    {
+        SegmentReport report;
+        static_cast<Segment&>(report) = segments_[i];
+        report.number = i + 1;
+        return report;
+    }
 
 private:
-    const std::deque<Segment>& segments_;
+    const SegmentList& segments_;
 };
 
 struct LogReport

@@ -50,8 +50,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
     out("\nUtterances of " + report.label + "\n");
     TextTable table({"Segment", "Utterance", "RTF", "Words", "Alternates", "Average score"});
     for (const SegmentReport& segment : report.Segments())
-        for (const UtteranceFigures& utterance :
-             report.content.UtterancesOf(report.content.segments[segment.number - 1]))
+        for (const UtteranceFigures& utterance : report.content.UtterancesOf(segment))
             table.Add({std::to_string(segment.number), std::to_string(utterance.number),
                        Fixed(utterance.realTimeFactor, 3), std::to_string(utterance.words),
                        std::to_string(utterance.alternates),
@@ -63,8 +62,7 @@ void WriteDetails(const LogReport& report, const TextSink& out)
     // The segment and the log's own number of each complete utterance, as in the table above.
     std::vector<std::pair<std::string, std::string>> numbers;
     for (const SegmentReport& segment : report.Segments())
-        for (const UtteranceFigures& utterance :
-             report.content.UtterancesOf(report.content.segments[segment.number - 1]))
+        for (const UtteranceFigures& utterance : report.content.UtterancesOf(segment))
             numbers.emplace_back(std::to_string(segment.number), std::to_string(utterance.number));
     TextTable pairs({"Segment", "Utterance", "Edit", "Reference", "Recognised", "Score"});
     for (const AlignedPair& pair : report.accuracy->pairs)

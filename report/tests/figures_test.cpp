@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "confidence_trust.h"
 #include "log_figures.h"
@@ -61,6 +62,41 @@ TEST(ScoreBins, TensWithHundredInTheLastAndOutsidersApart)
     EXPECT_EQ(segment.bins[9], std::numeric_limits<uint32_t>::max());
     histogram += segment;
     EXPECT_EQ(histogram.bins[9], int64_t{std::numeric_limits<uint32_t>::max()} + 1);
+}
+
+TEST(SegmentList, HoldsSegmentsOfAnySizeAcrossItsChunksAndMarks)
+{
+    // Enough segments to fill several chunks, some counts near their types' greatest.
+    std::vector<Segment> made;
+    size_t line = 4, utterance = 0;
+    for (size_t i = 0; i < 30000; ++i) {
+        Segment segment;
+        segment.firstLine = line;
+        segment.firstUtterance = utterance;
+        segment.utteranceCount = i % 7 == 0 ? 0 : i % 3;
+        segment.dropped = i % 7 == 0 ? 1 + i % 2 : 0;
+        segment.scores.bins[i % kScoreBins] = static_cast<uint32_t>(i * 2654435761u);
+        segment.scores.above = i % 5 == 0 ? std::numeric_limits<uint32_t>::max() : 0;
+        segment.scores.under50 = static_cast<uint32_t>(i);
+        line += i % 11 == 0 ? (size_t{1} << 31) : 14;
+        utterance += segment.utteranceCount;
+        made.push_back(segment);
+    }
+    SegmentList list;
+    for (const Segment& segment : made)
+        list.push_back(segment);
+    auto same = [](const Segment& a, const Segment& b) {
+        return a.firstLine == b.firstLine && a.firstUtterance == b.firstUtterance &&
+               a.utteranceCount == b.utteranceCount && a.dropped == b.dropped &&
+               a.scores.bins == b.scores.bins && a.scores.below == b.scores.below &&
+               a.scores.above == b.scores.above && a.scores.under50 == b.scores.under50;
+    };
+    ASSERT_EQ(list.size(), made.size());
+    size_t i = 0;
+    for (const Segment& segment : list)
+        EXPECT_TRUE(same(segment, made[i++])) << i;
+    for (size_t at : {size_t{0}, size_t{63}, size_t{64}, size_t{12345}, made.size() - 1})
+        EXPECT_TRUE(same(list[at], made[at])) << at;
 }
 
 TEST(LogFigures, WholeFileOverItsSegments)
