@@ -15,10 +15,11 @@
 #include "log_parser.h"
 #include "score_histogram.h"
 
+// 24 bytes, the double first: a log holds one per utterance.
 struct UtteranceFigures
 {
-    int32_t number = 0;
     double realTimeFactor = 0;
+    int32_t number = 0;
     int32_t words = 0;
     int32_t alternates = 0;
     int32_t averageScore = 0;

@@ -102,9 +102,9 @@ TEST(SegmentList, HoldsSegmentsOfAnySizeAcrossItsChunksAndMarks)
 TEST(LogFigures, WholeFileOverItsSegments)
 {
     LogContent content;
-    content.utterances = {{1, 0.5, 3, 2, 60},
-                          {2, 1.5, 5, 4, 70},
-                          {1, std::numeric_limits<double>::infinity(), 1, 1, 50}};
+    content.utterances = {{0.5, 1, 3, 2, 60},
+                          {1.5, 2, 5, 4, 70},
+                          {std::numeric_limits<double>::infinity(), 1, 1, 1, 50}};
     Segment first;
     first.utteranceCount = 2;
     first.scores.Add(40);
