@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -13,11 +14,11 @@ constexpr uint64_t kScales[kExactDecimals + 1] = {1, 10, 100, 1000};
 
 // The digits of value rounded to decimals, from its binary mantissa times 10^decimals (under
 // 2^63) in integers: exact, rounded half to even as printf rounds, and many times faster than
-// the general conversion; a table has figures per segment. Empty when out of its reach.
-std::string ScaledFixed(double value, int decimals)
+// the general conversion; a table has figures per segment. Null when out of its reach.
+char* ScaledFixed(char* text, double value, int decimals)
 {
     if (decimals < 0 || decimals > kExactDecimals)
-        return "";
+        return nullptr;
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     int exponent = static_cast<int>((bits >> 52) & 0x7FF);
@@ -33,7 +34,7 @@ std::string ScaledFixed(double value, int decimals)
     uint64_t units = 0;
     if (shift <= 0) {
         if (shift < -63 || product > (UINT64_MAX >> -shift))
-            return "";
+            return nullptr;
         units = product << -shift;
     } else if (shift < 64) {
         units = product >> shift;
@@ -42,11 +43,10 @@ std::string ScaledFixed(double value, int decimals)
         if (rest > half || (rest == half && units % 2 == 1))
             ++units;
     }
-    char text[32];
     char* end = text;
     if (bits >> 63)
         *end++ = '-';
-    end = std::to_chars(end, text + sizeof text, units / scale).ptr;
+    end = std::to_chars(end, text + kNumberRoom, units / scale).ptr;
     if (decimals > 0) {
         *end++ = '.';
         uint64_t rest = units % scale;
@@ -56,34 +56,57 @@ std::string ScaledFixed(double value, int decimals)
         }
         end += decimals;
     }
-    return std::string(text, end);
+    return end;
+}
+
+char* Copied(char* text, std::string_view word)
+{
+    std::memcpy(text, word.data(), word.size());
+    return text + word.size();
 }
 
 } // namespace
 
-std::string Fixed(double value, int decimals)
+char* WriteFixed(char* text, double value, int decimals)
 {
     if (std::isnan(value))
-        return "n/a";
+        return Copied(text, "n/a");
     if (std::isinf(value))
-        return value > 0 ? "inf" : "-inf";
-    std::string scaled = ScaledFixed(value, decimals);
-    if (!scaled.empty())
-        return scaled;
+        return Copied(text, value > 0 ? "inf" : "-inf");
+    if (char* end = ScaledFixed(text, value, decimals))
+        return end;
     // Rounded as printf rounds.
-    char text[400];
     auto [end, error] =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+        std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, decimals);
     if (error != std::errc())
-        return "n/a";
-    return std::string(text, end);
+        return Copied(text, "n/a");
+    return end;
+}
+
+char* WritePercent(char* text, double share)
+{
+    if (std::isnan(share))
+        return Copied(text, "n/a");
+    char* end = WriteFixed(text, share * 100.0, 1);
+    *end++ = '%';
+    return end;
+}
+
+char* WriteCount(char* text, int64_t value)
+{
+    return std::to_chars(text, text + kNumberRoom, value).ptr;
+}
+
+std::string Fixed(double value, int decimals)
+{
+    char text[kNumberRoom];
+    return std::string(text, WriteFixed(text, value, decimals));
 }
 
 std::string Percent(double share)
 {
-    if (std::isnan(share))
-        return "n/a";
-    return Fixed(share * 100.0, 1) + "%";
+    char text[kNumberRoom];
+    return std::string(text, WritePercent(text, share));
 }
 
 std::string Count(int64_t value)

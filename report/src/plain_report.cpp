@@ -107,14 +107,18 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
         for (size_t width : figureWidths.Widths())
             widths.push_back(width);
         auto rows = [&](TableLine& line) {
+            char text[kNumberRoom];
+            auto cell = [&](char* end) {
+                line.Cell(std::string_view(text, static_cast<size_t>(end - text)));
+            };
             for (const LogReport& report : reports)
                 for (const SegmentReport& segment : report.Segments()) {
                     line.Cell(report.label);
-                    line.Cell(Count(static_cast<int64_t>(segment.number)));
-                    line.Cell(Count(static_cast<int64_t>(segment.firstLine)));
-                    for (const FigureCell& cell :
+                    cell(WriteCount(text, static_cast<int64_t>(segment.number)));
+                    cell(WriteCount(text, static_cast<int64_t>(segment.firstLine)));
+                    for (const FigureCell& figure :
                          FigureValuesOf(SegmentFigures(report, segment, scratch)))
-                        line.Cell(CellText(cell));
+                        cell(WriteCellText(text, figure));
                     line.End();
                 }
         };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "number_text.h"
 
@@ -39,16 +40,23 @@ FigureValues FigureValuesOf(const LogFigures& figures)
             count(static_cast<int64_t>(figures.dropped))};
 }
 
-std::string CellText(const FigureCell& cell)
+char* WriteCellText(char* text, const FigureCell& cell)
 {
     switch (cell.form) {
-    case FigureCell::Form::Count: return Count(cell.count);
-    case FigureCell::Form::OneDecimal: return Fixed(cell.value, 1);
-    case FigureCell::Form::ThreeDecimals: return Fixed(cell.value, 3);
-    case FigureCell::Form::Percent: return Percent(cell.value);
+    case FigureCell::Form::Count: return WriteCount(text, cell.count);
+    case FigureCell::Form::OneDecimal: return WriteFixed(text, cell.value, 1);
+    case FigureCell::Form::ThreeDecimals: return WriteFixed(text, cell.value, 3);
+    case FigureCell::Form::Percent: return WritePercent(text, cell.value);
     case FigureCell::Form::Missing: break;
     }
-    return "n/a";
+    std::memcpy(text, "n/a", 3);
+    return text + 3;
+}
+
+std::string CellText(const FigureCell& cell)
+{
+    char text[kNumberRoom];
+    return std::string(text, WriteCellText(text, cell));
 }
 
 std::vector<std::string> FigureCells(const LogFigures& figures)

@@ -34,6 +34,8 @@ constexpr size_t kFigureColumns = 14;
 using FigureValues = std::array<FigureCell, kFigureColumns>;
 FigureValues FigureValuesOf(const LogFigures& figures);
 std::string CellText(const FigureCell& cell);
+// The same into text, kNumberRoom bytes; returns past the last byte written.
+char* WriteCellText(char* text, const FigureCell& cell);
 
 // The widest cell of each figure column over many rows, found without writing them all.
 class FigureColumnWidths

@@ -45,21 +45,38 @@ void EndLine(std::string& line, const TextSink& out)
     line.clear();
 }
 
+// Lines handed on together: a table of a row per segment in few writes.
+constexpr size_t kBatch = 1 << 15;
+
 } // namespace
 
 TableLine::TableLine(const std::vector<size_t>& widths, const TextSink& out)
     : widths_(widths), out_(out)
-{}
+{
+    lines_.reserve(kBatch + 1024);
+}
 
 void TableLine::Cell(std::string_view cell)
 {
-    AppendCell(line_, widths_, column_++, cell);
+    AppendCell(lines_, widths_, column_++, cell);
 }
 
 void TableLine::End()
 {
-    EndLine(line_, out_);
+    // Trailing spaces go as EndLine drops them; the line before ends in a line feed.
+    while (!lines_.empty() && lines_.back() == ' ')
+        lines_.pop_back();
+    lines_ += '\n';
     column_ = 0;
+    if (lines_.size() >= kBatch)
+        Flush();
+}
+
+void TableLine::Flush()
+{
+    if (!lines_.empty())
+        out_(lines_);
+    lines_.clear();
 }
 
 TextTable::TextTable(std::vector<std::string> header)
@@ -102,6 +119,7 @@ void WriteTable(const std::vector<std::string>& header, std::vector<size_t> widt
         line.Cell(cell);
     line.End();
     rows(line);
+    line.Flush();
 }
 
 std::string TextTable::Render() const

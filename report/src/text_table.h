@@ -28,18 +28,21 @@ private:
     std::vector<size_t> widths_;
 };
 
-// Writes a table's lines cell by cell, padded to widths known beforehand.
+// Writes a table's lines cell by cell, padded to widths known beforehand, and hands them on
+// many lines at a time.
 class TableLine
 {
 public:
     TableLine(const std::vector<size_t>& widths, const TextSink& out);
     void Cell(std::string_view cell);
     void End();
+    // Hands on the lines not yet handed on.
+    void Flush();
 
 private:
     const std::vector<size_t>& widths_;
     const TextSink& out_;
-    std::string line_;
+    std::string lines_;
     size_t column_ = 0;
 };
 
