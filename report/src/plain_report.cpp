@@ -109,7 +109,8 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
         auto rows = [&](TableLine& line) {
             char text[kNumberRoom];
             auto cell = [&](char* end) {
-                line.Cell(std::string_view(text, static_cast<size_t>(end - text)));
+                size_t size = static_cast<size_t>(end - text);
+                line.Cell(std::string_view(text, size), size);
             };
             for (const LogReport& report : reports)
                 for (const SegmentReport& segment : report.Segments()) {

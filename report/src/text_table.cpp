@@ -1,6 +1,7 @@
 #include "text_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 size_t DisplayWidth(std::string_view text)
@@ -51,32 +52,59 @@ constexpr size_t kBatch = 1 << 15;
 } // namespace
 
 TableLine::TableLine(const std::vector<size_t>& widths, const TextSink& out)
-    : widths_(widths), out_(out)
+    : widths_(widths), out_(out), lines_(kBatch + 1024)
+{}
+
+char* TableLine::Room(size_t bytes)
 {
-    lines_.reserve(kBatch + 1024);
+    if (used_ + bytes > lines_.size())
+        lines_.resize(std::max(2 * lines_.size(), used_ + bytes));
+    return lines_.data() + used_;
 }
 
 void TableLine::Cell(std::string_view cell)
 {
-    AppendCell(lines_, widths_, column_++, cell);
+    Cell(cell, DisplayWidth(cell));
+}
+
+// As AppendCell lays a cell out.
+void TableLine::Cell(std::string_view cell, size_t shown)
+{
+    size_t column = column_++;
+    size_t width = column < widths_.size() ? widths_[column] : 0;
+    size_t pad = width > shown ? width - shown : 0;
+    size_t gap = column > 0 ? 2 : 0;
+    char* at = Room(gap + pad + cell.size());
+    if (column > 0) {
+        std::memset(at, ' ', gap + pad);
+        at += gap + pad;
+    }
+    std::memcpy(at, cell.data(), cell.size());
+    at += cell.size();
+    if (column == 0) {
+        std::memset(at, ' ', pad);
+        at += pad;
+    }
+    used_ = static_cast<size_t>(at - lines_.data());
 }
 
 void TableLine::End()
 {
-    // Trailing spaces go as EndLine drops them; the line before ends in a line feed.
-    while (!lines_.empty() && lines_.back() == ' ')
-        lines_.pop_back();
-    lines_ += '\n';
+    // Trailing spaces go, as EndLine drops them.
+    while (used_ > lineStart_ && lines_[used_ - 1] == ' ')
+        --used_;
+    *Room(1) = '\n';
+    lineStart_ = ++used_;
     column_ = 0;
-    if (lines_.size() >= kBatch)
+    if (used_ >= kBatch)
         Flush();
 }
 
 void TableLine::Flush()
 {
-    if (!lines_.empty())
-        out_(lines_);
-    lines_.clear();
+    if (used_ > 0)
+        out_(std::string_view(lines_.data(), used_));
+    used_ = lineStart_ = 0;
 }
 
 TextTable::TextTable(std::vector<std::string> header)

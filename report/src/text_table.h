@@ -35,14 +35,22 @@ class TableLine
 public:
     TableLine(const std::vector<size_t>& widths, const TextSink& out);
     void Cell(std::string_view cell);
+    // A cell whose width is known, as a number's is its size.
+    void Cell(std::string_view cell, size_t shown);
     void End();
     // Hands on the lines not yet handed on.
     void Flush();
 
 private:
+    // Room for more bytes after the used ones.
+    char* Room(size_t bytes);
+
     const std::vector<size_t>& widths_;
     const TextSink& out_;
-    std::string lines_;
+    // Written into directly: a string's appends cost more than the cells.
+    std::vector<char> lines_;
+    size_t used_ = 0;
+    size_t lineStart_ = 0;
     size_t column_ = 0;
 };
 
