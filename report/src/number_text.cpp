@@ -14,11 +14,11 @@ constexpr uint64_t kScales[kExactDecimals + 1] = {1, 10, 100, 1000};
 
 // The digits of value rounded to decimals, from its binary mantissa times 10^decimals (under
 // 2^63) in integers: exact, rounded half to even as printf rounds, and many times faster than
-// the general conversion; a table has figures per segment. Null when out of its reach.
-char* ScaledFixed(char* text, double value, int decimals)
+// the general conversion; a table has figures per segment. Null when out of its reach. The
+// decimals are a constant, so that no division is by a variable.
+template <int decimals> char* ScaledFixed(char* text, double value)
 {
-    if (decimals < 0 || decimals > kExactDecimals)
-        return nullptr;
+    static_assert(decimals >= 0 && decimals <= kExactDecimals);
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
     int exponent = static_cast<int>((bits >> 52) & 0x7FF);
@@ -29,7 +29,7 @@ char* ScaledFixed(char* text, double value, int decimals)
         mantissa |= uint64_t{1} << 52;
     // value = mantissa / 2^shift
     int shift = 1075 - exponent;
-    uint64_t scale = kScales[decimals];
+    constexpr uint64_t scale = kScales[decimals];
     uint64_t product = mantissa * scale;
     uint64_t units = 0;
     if (shift <= 0) {
@@ -73,8 +73,13 @@ char* WriteFixed(char* text, double value, int decimals)
         return Copied(text, "n/a");
     if (std::isinf(value))
         return Copied(text, value > 0 ? "inf" : "-inf");
-    if (char* end = ScaledFixed(text, value, decimals))
-        return end;
+    char* scaled = decimals == 3   ? ScaledFixed<3>(text, value)
+                   : decimals == 1 ? ScaledFixed<1>(text, value)
+                   : decimals == 0 ? ScaledFixed<0>(text, value)
+                   : decimals == 2 ? ScaledFixed<2>(text, value)
+                                   : nullptr;
+    if (scaled)
+        return scaled;
     // Rounded as printf rounds.
     auto [end, error] =
         std::to_chars(text, text + kNumberRoom, value, std::chars_format::fixed, decimals);
