@@ -1,6 +1,7 @@
 #include "plain_report.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "number_text.h"
 #include "report_columns.h"
@@ -43,6 +44,13 @@ std::string Notes(const std::vector<LogReport>& reports)
                      " unfinished utterance block(s) left out\n";
     }
     return notes;
+}
+
+bool SameCell(const FigureCell& a, const FigureCell& b)
+{
+    // Bit for bit: -0 is written apart from 0.
+    return a.form == b.form && a.count == b.count &&
+           std::memcmp(&a.value, &b.value, sizeof a.value) == 0;
 }
 
 void WriteDetails(const LogReport& report, const TextSink& out)
@@ -117,9 +125,17 @@ void WritePlainReport(const std::vector<LogReport>& reports, const std::string& 
                     line.Cell(report.label);
                     cell(WriteCount(text, static_cast<int64_t>(segment.number)));
                     cell(WriteCount(text, static_cast<int64_t>(segment.firstLine)));
+                    // A segment of one utterance has one real-time factor in six columns:
+                    // a cell the same as the one before is not written again.
+                    const FigureCell* before = nullptr;
+                    char* end = text;
                     for (const FigureCell& figure :
-                         FigureValuesOf(SegmentFigures(report, segment, scratch)))
-                        cell(WriteCellText(text, figure));
+                         FigureValuesOf(SegmentFigures(report, segment, scratch))) {
+                        if (!before || !SameCell(*before, figure))
+                            end = WriteCellText(text, figure);
+                        cell(end);
+                        before = &figure;
+                    }
                     line.End();
                 }
         };
