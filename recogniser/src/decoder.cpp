@@ -111,20 +111,27 @@ Decoded Decoder::Decode(const std::vector<int16_t>& samples, const std::function
     using Clock = std::chrono::steady_clock;
     auto began = Clock::now();
     used_ = true;
-    Decoded d;
-    d.phrases = 1; // the best phrase, even when it is empty
     ps_start_utt(ps_);
     for (size_t at = 0; at < samples.size(); at += kChunkSamples) {
         if (stop()) {
             ps_end_utt(ps_);
-            d.aborted = true;
-            return d;
+            Decoded aborted;
+            aborted.aborted = true;
+            return aborted;
         }
         size_t n = std::min(kChunkSamples, samples.size() - at);
         ps_process_raw(ps_, samples.data() + at, n, FALSE, FALSE);
     }
     ps_end_utt(ps_);
+    Decoded d = Collect();
+    d.decodeMs = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+    return d;
+}
 
+Decoded Decoder::Collect()
+{
+    Decoded d;
+    d.phrases = 1; // the best phrase, even when it is empty
     int32 score = 0;
     const char* hyp = ps_get_hyp(ps_, &score);
     if (hyp && *hyp) {
@@ -137,6 +144,11 @@ Decoded Decoder::Decode(const std::vector<int16_t>& samples, const std::function
                 continue;
             int32 ascr = 0, lscr = 0, lback = 0;
             int32 prob = ps_seg_prob(seg, &ascr, &lscr, &lback);
+            int first = 0, last = 0;
+            ps_seg_frames(seg, &first, &last);
+            if (d.firstFrame < 0)
+                d.firstFrame = first;
+            d.endFrame = last + 1;
             DecodedWord w;
             w.text = BaseWord(word);
             w.posterior = logmath_exp(lmath, prob);
@@ -156,8 +168,53 @@ Decoded Decoder::Decode(const std::vector<int16_t>& samples, const std::function
             ps_nbest_free(nbest);
         d.phrases = std::max<int>(1, static_cast<int>(distinct.size()));
     }
-    d.decodeMs = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
     return d;
+}
+
+bool Decoder::StartStream()
+{
+    if (!StartFile())
+        return false;
+    used_ = true;
+    // Frames are counted from here, so that the words' frames are on the stream's clock.
+    return ps_start_stream(ps_) >= 0 && ps_start_utt(ps_) >= 0;
+}
+
+bool Decoder::Hear(const int16_t* samples, size_t count)
+{
+    ps_process_raw(ps_, samples, count, FALSE, FALSE);
+    return ps_get_in_speech(ps_) != 0;
+}
+
+Decoded Decoder::FinishUtterance()
+{
+    using Clock = std::chrono::steady_clock;
+    auto began = Clock::now();
+    ps_end_utt(ps_);
+    Decoded d = Collect();
+    d.decodeMs = std::chrono::duration<double, std::milli>(Clock::now() - began).count();
+    ps_start_utt(ps_);
+    return d;
+}
+
+void Decoder::EndStream()
+{
+    ps_end_utt(ps_);
+}
+
+int Decoder::FramesPerSecond() const
+{
+    return cmd_ln_int32_r(config_, "-frate");
+}
+
+int Decoder::StartSpeechFrames() const
+{
+    return cmd_ln_int32_r(config_, "-vad_startspeech");
+}
+
+int Decoder::PostSpeechFrames() const
+{
+    return cmd_ln_int32_r(config_, "-vad_postspeech");
 }
 
 } // namespace recogniser

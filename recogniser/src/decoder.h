@@ -1,5 +1,6 @@
 // PocketSphinx behind a small interface: one decoder, set up for a speed-versus-accuracy
-// value, decoding one utterance's samples at a time.
+// value, decoding one utterance's samples at a time, or one stream of audio that its own
+// speech detector cuts into utterances.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,9 @@ struct Decoded
     int phrases = 0;                // distinct texts among the first n-best hypotheses
     double decodeMs = 0;            // the recogniser's own time for this utterance
     bool aborted = false;
+    // Where the first word starts and the last one ends, in frames of the stream (live
+    // decoding only); -1 without words.
+    long firstFrame = -1, endFrame = -1;
 };
 
 class Decoder
@@ -59,7 +63,23 @@ public:
     // Decodes one utterance; stop() is asked between chunks and ends the work early.
     Decoded Decode(const std::vector<int16_t>& samples, const std::function<bool()>& stop);
 
+    // Live decoding: a stream of 16 kHz samples, fed as it arrives. Starts as a file does,
+    // with nothing learnt from earlier audio.
+    bool StartStream();
+    // Feeds samples; true while the speech detector hears speech.
+    bool Hear(const int16_t* samples, size_t count);
+    // Decodes the utterance heard since the last one, and listens on for the next.
+    Decoded FinishUtterance();
+    void EndStream();
+    // The speech detector's settings: frames per second, the run of speech frames it needs
+    // to say speech began, and the silence frames it waits to say speech ended.
+    int FramesPerSecond() const;
+    int StartSpeechFrames() const;
+    int PostSpeechFrames() const;
+
 private:
+    Decoded Collect(); // the words of the utterance just ended
+
     std::string modelDir_;
     int accuracy_ = -1;
     cmd_ln_s* config_ = nullptr;
