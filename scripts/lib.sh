@@ -31,8 +31,8 @@ DEMO_PACKAGES=(flite sox)
 BENCH_PACKAGES=(gnuplot-nox)
 # scripts/package zips the release; its tests unpack it.
 PACKAGE_PACKAGES=(zip unzip)
-# The recogniser service, a native program built with the host compiler.
-RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev)
+# The recogniser service, a native program built with the host compiler; ALSA for live capture.
+RECOGNISER_PACKAGES=(g++ pkg-config pocketsphinx pocketsphinx-en-us libpocketsphinx-dev libasound2-dev)
 # tarvell-report natively with its tests: zlib to read the browser's PNG, chromium to render
 # the HTML report, time for the bench's peak memory.
 REPORT_PACKAGES=(g++ zlib1g-dev chromium time)
