@@ -1,7 +1,10 @@
-// tarvell_recogniser: decodes WAV files with PocketSphinx for the stand-in engine.
+// tarvell_recogniser: decodes WAV files and live audio with PocketSphinx for the stand-in engine.
 //   --serve --port-file FILE [--port N] [--log FILE]   serve on 127.0.0.1 (port 0: any free one)
 //   --decode FILE [--accuracy N]                       print what a client would be sent
-// Both take --model DIR (default: the Debian en-us model).
+//   --listen FILE [--accuracy N] [--stamp]             the same for the file as a microphone
+//   --probe-mic [DEVICE]                               exit 0 when a capture device works
+// All but --probe-mic take --model DIR (default: the Debian en-us model).
+#include "audio_source.h"
 #include "protocol.h"
 
 #include <arpa/inet.h>
@@ -14,6 +17,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -32,8 +37,9 @@ constexpr int kIdleSeconds = 120;
 
 struct Options
 {
-    bool serve = false;
-    std::string decode, portFile, log, model = TARVELL_MODEL_DIR;
+    bool serve = false, stamp = false, probe = false;
+    std::string decode, listen, portFile, log, model = TARVELL_MODEL_DIR;
+    std::string device = "default";
     int port = 0;
     int accuracy = kDefaultAccuracy;
 };
@@ -70,6 +76,44 @@ int DecodeToStdout(SharedDecoder& shared, const Options& o)
     return failed ? 1 : 0;
 }
 
+int ListenToStdout(SharedDecoder& shared, const Options& o)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point zero;
+    bool played = false;
+    Conversation c(
+        shared,
+        [&](const std::string& lines) {
+            if (lines == "LISTENING")
+                zero = Clock::now();
+            std::string stamp;
+            if (o.stamp) {
+                auto ms =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - zero);
+                stamp = std::to_string(lines.compare(0, 4, "ERR ") == 0 ? 0 : ms.count()) + " ";
+            }
+            for (size_t at = 0, eol = 0; eol != std::string::npos; at = eol + 1) {
+                eol = lines.find('\n', at);
+                std::cout << stamp << lines.substr(at, eol - at) << '\n';
+            }
+            std::cout.flush();
+            played = played || lines == "END eof";
+            return true;
+        },
+        [] { return false; });
+    c.Handle("LISTEN " + std::to_string(o.accuracy) + " wav " + o.listen);
+    c.AwaitListening();
+    return played ? 0 : 1;
+}
+
+int ProbeMic(const Options& o)
+{
+    std::string report;
+    bool works = recogniser::ProbeCapture(o.device, report);
+    (works ? std::cout : std::cerr) << report << std::endl;
+    return works ? 0 : 1;
+}
+
 void Serve(SharedDecoder& shared, int fd, int client)
 {
     int yes = 1;
@@ -100,6 +144,9 @@ void Serve(SharedDecoder& shared, int fd, int client)
         bool open = true;
         while (open) {
             ssize_t got = recv(fd, chunk, sizeof chunk, 0);
+            // Dictating, the client has nothing to say for as long as the speaker talks.
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && conversation.Listening())
+                continue;
             if (got <= 0)
                 break;
             buffer.append(chunk, static_cast<size_t>(got));
@@ -157,7 +204,9 @@ int Usage()
 {
     std::cerr << "usage: tarvell_recogniser --serve --port-file FILE [--port N] [--log FILE]\n"
                  "       tarvell_recogniser --decode FILE.wav [--accuracy N]\n"
-                 "       either with [--model DIR]\n";
+                 "       tarvell_recogniser --listen FILE.wav [--accuracy N] [--stamp]\n"
+                 "       any of these with [--model DIR]\n"
+                 "       tarvell_recogniser --probe-mic [DEVICE]\n";
     return 2;
 }
 
@@ -173,7 +222,15 @@ int main(int argc, char** argv)
             o.serve = true;
         else if (a == "--decode" && hasValue)
             o.decode = argv[++i];
-        else if (a == "--port-file" && hasValue)
+        else if (a == "--listen" && hasValue)
+            o.listen = argv[++i];
+        else if (a == "--stamp")
+            o.stamp = true;
+        else if (a == "--probe-mic") {
+            o.probe = true;
+            if (hasValue && argv[i + 1][0] != '-')
+                o.device = argv[++i];
+        } else if (a == "--port-file" && hasValue)
             o.portFile = argv[++i];
         else if (a == "--port" && hasValue)
             o.port = std::atoi(argv[++i]);
@@ -186,13 +243,18 @@ int main(int argc, char** argv)
         else
             return Usage();
     }
-    if (o.serve == !o.decode.empty() || (o.serve && o.portFile.empty()))
+    int modes = o.serve + !o.decode.empty() + !o.listen.empty() + o.probe;
+    if (modes != 1 || (o.serve && o.portFile.empty()))
         return Usage();
+    if (o.probe)
+        return ProbeMic(o);
     std::signal(SIGPIPE, SIG_IGN);
     SharedDecoder shared(o.model);
     if (!shared.decoder.Configure(o.serve ? kDefaultAccuracy : o.accuracy)) {
         std::cerr << "tarvell_recogniser: the model in " << o.model << " could not be loaded\n";
         return 1;
     }
-    return o.serve ? RunServer(shared, o) : DecodeToStdout(shared, o);
+    if (o.serve)
+        return RunServer(shared, o);
+    return o.decode.empty() ? ListenToStdout(shared, o) : DecodeToStdout(shared, o);
 }

@@ -1,5 +1,6 @@
 #include "protocol.h"
 
+#include "listener.h"
 #include "wav_file.h"
 
 #include <chrono>
@@ -28,75 +29,196 @@ std::string Format(const char* format, ...)
 
 } // namespace
 
+bool DecoderHold::try_lock_for(std::chrono::milliseconds wait)
+{
+    std::unique_lock<std::mutex> lock(lock_);
+    if (!free_.wait_for(lock, wait, [this] { return !held_; }))
+        return false;
+    held_ = true;
+    return true;
+}
+
+void DecoderHold::unlock()
+{
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        held_ = false;
+    }
+    free_.notify_one();
+}
+
+std::string UtteranceLines(size_t index, double startMs, double endMs, const Decoded& d)
+{
+    std::string lines =
+        Format("UTT %zu %lld %lld %d %.3f %zu", index, static_cast<long long>(startMs + 0.5),
+               static_cast<long long>(endMs + 0.5), d.phrases, d.decodeMs, d.words.size());
+    for (const DecodedWord& w : d.words)
+        lines += "\n" + Format("WORD %d %.6f %s", w.score, w.posterior, w.text.c_str());
+    return lines;
+}
+
 Conversation::Conversation(SharedDecoder& shared, Send send, std::function<bool()> clientGone)
     : shared_(shared), send_(std::move(send)), clientGone_(std::move(clientGone)),
       hold_(shared.busy, std::defer_lock)
 {}
 
-Conversation::~Conversation() = default;
+Conversation::~Conversation()
+{
+    StopListening();
+}
 
 bool Conversation::Handle(const std::string& line)
 {
     std::string verb = line.substr(0, line.find(' '));
     std::string rest = verb.size() < line.size() ? line.substr(verb.size() + 1) : "";
+    if (Listening())
+        return WhileListening(verb);
     if (verb == "PING")
-        return send_("PONG");
+        return Say("PONG");
     if (verb == "DECODE")
         return Decode(rest);
     if (verb == "NEXT")
         return Next();
+    if (verb == "LISTEN")
+        return Listen(rest);
     if (verb == "STOP")
         return false;
-    return send_("ERR request unknown command");
+    return Say("ERR request unknown command");
+}
+
+bool Conversation::Say(const std::string& lines)
+{
+    std::lock_guard<std::mutex> lock(sayLock_);
+    return send_(lines);
 }
 
 bool Conversation::Decode(const std::string& arguments)
 {
     if (hold_.owns_lock())
-        return send_("ERR request a decode is already running on this connection");
+        return Say("ERR request a decode is already running on this connection");
     char* end = nullptr;
     long accuracy = std::strtol(arguments.c_str(), &end, 10);
     if (end == arguments.c_str() || *end != ' ' || end[1] == '\0')
-        return send_("ERR request expected DECODE <accuracy> <path>");
+        return Say("ERR request expected DECODE <accuracy> <path>");
     std::string path = end + 1;
     if (!hold_.try_lock_for(kBusyWait))
-        return send_("ERR busy another file is being decoded");
+        return Say("ERR busy another client holds the recogniser");
     WavFile file = ReadWavFile(path);
     if (!file.ok) {
         Release();
-        return send_(std::string(file.unreadable ? "ERR unreadable " : "ERR format ") +
-                     file.problem);
+        return Say(std::string(file.unreadable ? "ERR unreadable " : "ERR format ") + file.problem);
     }
     if (!shared_.decoder.Configure(static_cast<int>(accuracy)) || !shared_.decoder.StartFile()) {
         Release();
-        return send_("ERR recogniser the model could not be loaded");
+        return Say("ERR recogniser the model could not be loaded");
     }
     audio_ = std::move(file.audio);
     utterances_ = standin::Analyze(audio_).utterances;
     next_ = 0;
     if (utterances_.empty())
         Release();
-    return send_(Format("READY %zu", utterances_.size()));
+    return Say(Format("READY %zu", utterances_.size()));
 }
 
 bool Conversation::Next()
 {
     if (!hold_.owns_lock() || next_ >= utterances_.size())
-        return send_("ERR request no utterance left");
+        return Say("ERR request no utterance left");
     const standin::Segment& u = utterances_[next_];
     auto samples = Samples16k(audio_, u.startMs - kPaddingMs, u.endMs + kPaddingMs);
     Decoded d = shared_.decoder.Decode(samples, clientGone_);
     if (d.aborted)
         return false;
     // One send for the whole reply: small writes in a row wait for acknowledgements.
-    std::string reply =
-        Format("UTT %zu %lld %lld %d %.3f %zu", next_, static_cast<long long>(u.startMs + 0.5),
-               static_cast<long long>(u.endMs + 0.5), d.phrases, d.decodeMs, d.words.size());
-    for (const DecodedWord& w : d.words)
-        reply += "\n" + Format("WORD %d %.6f %s", w.score, w.posterior, w.text.c_str());
+    std::string reply = UtteranceLines(next_, u.startMs, u.endMs, d);
     if (++next_ == utterances_.size())
         Release();
-    return send_(reply);
+    return Say(reply);
+}
+
+bool Conversation::Listen(const std::string& arguments)
+{
+    if (hold_.owns_lock())
+        return Say("ERR request a decode is already running on this connection");
+    char* end = nullptr;
+    long accuracy = std::strtol(arguments.c_str(), &end, 10);
+    std::string source = end == arguments.c_str() || *end != ' ' ? "" : end + 1;
+    std::string target = source.substr(std::min(source.size(), source.find(' ')));
+    source.resize(source.size() - target.size());
+    if (!target.empty())
+        target.erase(0, 1);
+    if (!(source == "wav" && !target.empty()) && source != "mic")
+        return Say(
+            "ERR request expected LISTEN <accuracy> wav <path> or LISTEN <accuracy> mic [device]");
+    std::unique_lock<DecoderHold> hold(shared_.busy, std::defer_lock);
+    if (!hold.try_lock_for(kBusyWait))
+        return Say("ERR busy another client holds the recogniser");
+    Opened opened = source == "wav" ? OpenWavSource(target)
+                                    : OpenCaptureSource(target.empty() ? "default" : target);
+    if (!opened.source)
+        return Say("ERR " + opened.kind + " " + opened.problem);
+    Decoder& decoder = shared_.decoder;
+    if (!decoder.Configure(static_cast<int>(accuracy)) || !decoder.StartStream())
+        return Say("ERR recogniser the model could not be loaded");
+    // The clock starts only now, with the model ready: no audio waits behind its reload.
+    std::string problem;
+    if (!opened.source->Start(problem)) {
+        decoder.EndStream();
+        return Say("ERR device " + problem);
+    }
+    if (listener_.joinable())
+        listener_.join(); // the last listening, which has ended
+    stop_ = false;
+    {
+        std::lock_guard<std::mutex> lock(sayLock_);
+        if (!send_("LISTENING")) {
+            decoder.EndStream();
+            return false;
+        }
+        listening_ = true;
+    }
+    listener_ =
+        std::thread([this, hold = std::move(hold), source = std::move(opened.source)]() mutable {
+            ListenEnd end = ListenTo(*source, shared_.decoder, stop_,
+                                     [this](const std::string& lines) { return Say(lines); });
+            shared_.decoder.EndStream();
+            source.reset(); // the device is free again before the decoder is
+            hold.unlock();
+            std::lock_guard<std::mutex> lock(sayLock_);
+            listening_ = false;
+            if (end.why != ListenEnd::Gone)
+                send_(EndLine(end));
+        });
+    return true;
+}
+
+bool Conversation::WhileListening(const std::string& verb)
+{
+    if (verb == "PING")
+        return Say("PONG");
+    if (verb == "STOP") {
+        StopListening();
+        return true;
+    }
+    return Say("ERR request listening");
+}
+
+bool Conversation::Listening()
+{
+    std::lock_guard<std::mutex> lock(sayLock_);
+    return listening_;
+}
+
+void Conversation::AwaitListening()
+{
+    if (listener_.joinable())
+        listener_.join();
+}
+
+void Conversation::StopListening()
+{
+    stop_ = true;
+    AwaitListening();
 }
 
 void Conversation::Release()
