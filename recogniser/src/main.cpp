@@ -14,11 +14,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iostream>

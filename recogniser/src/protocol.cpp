@@ -142,11 +142,9 @@ bool Conversation::Listen(const std::string& arguments)
         return Say("ERR request a decode is already running on this connection");
     char* end = nullptr;
     long accuracy = std::strtol(arguments.c_str(), &end, 10);
-    std::string source = end == arguments.c_str() || *end != ' ' ? "" : end + 1;
-    std::string target = source.substr(std::min(source.size(), source.find(' ')));
-    source.resize(source.size() - target.size());
-    if (!target.empty())
-        target.erase(0, 1);
+    std::string rest = end == arguments.c_str() || *end != ' ' ? "" : end + 1;
+    std::string source = rest.substr(0, rest.find(' '));
+    std::string target = source.size() < rest.size() ? rest.substr(source.size() + 1) : "";
     if (!(source == "wav" && !target.empty()) && source != "mic")
         return Say(
             "ERR request expected LISTEN <accuracy> wav <path> or LISTEN <accuracy> mic [device]");
