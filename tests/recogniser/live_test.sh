@@ -30,6 +30,7 @@ answer() { # FD WHAT-WAS-ASKED
 }
 expect() { # FD PATTERN WHAT-WAS-ASKED
     answer "$1" "$3"
+    # shellcheck disable=SC2053 # a pattern
     [[ $line == $2 ]] || fail "$3: '$line', expected '$2'"
 }
 ms_since() { echo $((($(date +%s%N) - $1) / 1000000)); }
@@ -59,7 +60,7 @@ while answer 3 "LISTEN (utterance $utterances)"; do
     case $kind in
     SPEECH)
         [ "$n" = "$utterances" ] && [ -z "${speech[$n]:-}" ] || fail "out of turn: $line"
-        speech[$n]=$start
+        speech[n]=$start
         if [ $asked = no ]; then
             printf 'PING\nNEXT\n' >&3
             exec 4<>"/dev/tcp/127.0.0.1/$RECOGNISER_PORT"
