@@ -47,6 +47,7 @@ std::wstring Beside(const std::wstring& name)
 }
 
 // One journal line, read as it streams by: the journal of a soak is too big to hold parsed.
+// The writer's process id is passed over: both forms are read alike.
 void ForEachJournalLine(const std::wstring& path,
                         const std::function<void(long long, const std::string&,
                                                  const std::vector<std::string>&)>& visit)
@@ -59,8 +60,9 @@ void ForEachJournalLine(const std::wstring& path,
             line.pop_back();
         fields.clear();
         std::stringstream split(line);
-        std::string micros, kind, field;
-        if (!std::getline(split, micros, '\t') || !std::getline(split, kind, '\t'))
+        std::string micros, process, kind, field;
+        if (!std::getline(split, micros, '\t') || !std::getline(split, process, '\t') ||
+            !std::getline(split, kind, '\t'))
             continue;
         while (std::getline(split, field, '\t'))
             fields.push_back(field);
