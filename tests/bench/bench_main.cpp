@@ -171,9 +171,8 @@ public:
     driver::Tarvell* operator->() { return program_.get(); }
     bool Start()
     {
-        return program_->WaitForDialog() &&
-               (requests_ = control::FindEngineRequestWindow(program_->ProcessId(),
-                                                             driver::kTimeoutMs));
+        return program_->WaitForDialog() && (requests_ = control::FindEngineRequestWindow(
+                                                 program_->ProcessId(), driver::kTimeoutMs));
     }
     bool Dictate(const Utterance& utterance) { return control::Dictate(requests_, utterance); }
     const std::wstring& JournalPath() const { return journal_; }
@@ -388,8 +387,7 @@ struct LineCosts
     std::map<int, std::vector<double>> whole, own, share;
 };
 
-LineCosts CostsPerLine(const std::vector<ResultSpan>& program,
-                       const std::vector<ResultSpan>& share)
+LineCosts CostsPerLine(const std::vector<ResultSpan>& program, const std::vector<ResultSpan>& share)
 {
     LineCosts costs;
     std::map<int, Figures> usual = MedianShare(share);
@@ -463,7 +461,8 @@ void WriteInProcess(const std::wstring& path, const LineCosts& costs,
     std::ofstream file(path.c_str(), std::ios::binary);
     for (const auto& [words, whole] : costs.whole) {
         Figures w = Summarise(whole);
-        Figures s = Summarise(costs.share.count(words) ? costs.share.at(words) : std::vector<double>{});
+        Figures s =
+            Summarise(costs.share.count(words) ? costs.share.at(words) : std::vector<double>{});
         Figures o = Summarise(costs.own.at(words));
         file << "lines " << words << " " << w.median << " " << w.p99 << " " << s.median << " "
              << s.p99 << " " << o.median << " " << o.p99 << "\n";
@@ -618,8 +617,8 @@ bool MeasureLocalServer(const std::wstring& out)
         std::string size = std::to_string(words) + " words";
         AddRow("local: cost per line, " + size + " (us)", Summarise(costs.whole[words]),
                inProcess.whole[words], 0, "floor: the same against the DLL");
-        AddRow("  engine's share per line", Summarise(costs.share[words]),
-               inProcess.share[words], 0, "the program's calls alone in each form");
+        AddRow("  engine's share per line", Summarise(costs.share[words]), inProcess.share[words],
+               0, "the program's calls alone in each form");
         const std::vector<double>& moved = shareByRound[words];
         double drift = moved.empty() ? 0
                                      : *std::max_element(moved.begin(), moved.end()) -
@@ -641,9 +640,8 @@ bool MeasureLocalServer(const std::wstring& out)
     // The formula from the DLL's run (three sizes), checked at this run's; the probe's calls
     // must be the program's for its figures to be the engine's share.
     CallCounts programCalls = CountCalls(spans), probeCalls = CountCalls(share);
-    std::string formula = inProcess.a < 0
-                              ? std::string("no formula from the DLL's run")
-                              : CallsText(programCalls, inProcess.a, inProcess.b);
+    std::string formula = inProcess.a < 0 ? std::string("no formula from the DLL's run")
+                                          : CallsText(programCalls, inProcess.a, inProcess.b);
     AddRow("engine calls per result (N words)", {}, {}, 0, formula);
     if (probeCalls.usual != programCalls.usual)
         AddRow("  the share probe's calls differ", {}, {}, 0,

@@ -359,8 +359,7 @@ int Lines(const std::vector<int>& sizes, const wchar_t* out)
 int RoundTrips(int count, const wchar_t* out)
 {
     ComPtr<IDgnEngineControl> engine;
-    if (FAILED(CoCreateInstance(CLSID_DgnEngineControl, nullptr, CLSCTX_ALL,
-                                IID_IDgnEngineControl,
+    if (FAILED(CoCreateInstance(CLSID_DgnEngineControl, nullptr, CLSCTX_ALL, IID_IDgnEngineControl,
                                 reinterpret_cast<void**>(engine.GetAddressOf()))))
         return 2;
     LONG source = 0;
