@@ -801,13 +801,14 @@ bool Soak(const std::wstring& out, int count)
     // The list holds the log's lines as UTF-16 with an entry each; the log has one byte a
     // character and two for each line end.
     double listText = 2.0 * double(b.logBytes - a.logBytes);
+    // SIZE_T is not size_t in the 32-bit build.
     std::printf("   private bytes %zu -> %zu (+%.1f MB; list text about %.1f MB), working set "
                 "%zu -> %zu\n",
-                a.privateBytes, b.privateBytes, grown / 1048576, listText / 1048576, a.workingSet,
-                b.workingSet);
+                size_t(a.privateBytes), size_t(b.privateBytes), grown / 1048576, listText / 1048576,
+                size_t(a.workingSet), size_t(b.workingSet));
     std::printf("   after Reset All%s: private bytes %zu (%+.1f MB on the start), handles %ld, "
                 "windows %ld, GDI objects %ld\n",
-                cleared ? "" : " (not cleared in time)", afterReset.privateBytes,
+                cleared ? "" : " (not cleared in time)", size_t(afterReset.privateBytes),
                 (double(afterReset.privateBytes) - double(a.privateBytes)) / 1048576,
                 afterReset.handles, afterReset.windows, afterReset.gdi);
     std::printf("   handles %ld -> %ld, windows (USER) %ld -> %ld, GDI objects %ld -> %ld\n",
