@@ -429,4 +429,28 @@ bool IsKnownOperation(const std::string& operation)
     return false;
 }
 
+std::optional<cmd::Listen> ParseListenSetting(const std::wstring& value)
+{
+    const wchar_t* blanks = L" \t";
+    size_t first = value.find_first_not_of(blanks);
+    if (first == std::wstring::npos)
+        return std::nullopt;
+    size_t split = value.find_first_of(blanks, first);
+    std::wstring source = value.substr(first, split == std::wstring::npos ? split : split - first);
+    std::wstring argument;
+    if (split != std::wstring::npos) {
+        size_t from = value.find_first_not_of(blanks, split);
+        size_t to = value.find_last_not_of(blanks);
+        if (from != std::wstring::npos)
+            argument = value.substr(from, to - from + 1);
+    }
+    if (source == L"off" && argument.empty())
+        return cmd::Listen{cmd::Listen::Off, {}};
+    if (source == L"wav" && !argument.empty())
+        return cmd::Listen{cmd::Listen::Wav, argument};
+    if (source == L"mic")
+        return cmd::Listen{cmd::Listen::Mic, argument};
+    return std::nullopt;
+}
+
 } // namespace standin

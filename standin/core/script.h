@@ -169,6 +169,10 @@ struct Script
 
 Script ParseScript(const std::string& text);
 
+// A listen setting as a user writes it in the environment ("wav C:\dir\file.wav", "mic",
+// "mic plughw:1", "off"): the path as it is, with no script escapes. None when it is not one.
+std::optional<cmd::Listen> ParseListenSetting(const std::wstring& value);
+
 // "0x80004005", a decimal number or a name such as E_INVALIDARG.
 std::optional<HRESULT> ParseHResult(const std::string& token);
 

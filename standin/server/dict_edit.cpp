@@ -415,12 +415,11 @@ private:
             DWORD length = GetEnvironmentVariableW(L"TARVELL_STANDIN_LISTEN", text, 1024);
             if (length == 0 || length >= 1024)
                 return;
-            Script script = ParseScript("listen " + ToUtf8(text));
-            if (script.error || script.commands.size() != 1) {
+            told = ParseListenSetting(std::wstring(text, length));
+            if (!told) {
                 JournalLine("listen", {"refused", "TARVELL_STANDIN_LISTEN is not understood"});
                 return;
             }
-            told = std::get<cmd::Listen>(script.commands.front());
         }
         if (told->source != cmd::Listen::Off && !live_)
             Listen(*told);

@@ -28,6 +28,10 @@ TEST(Script, BadLinesAreNamedByNumberAndReason)
         {"dictate\nword x a\nend\n", 2, "bad score"},
         {"speaker a\\qb\n", 1, "bad escape"},
         {"processing-ms -1\n", 1, "out of range"},
+        {"listen\n", 1, "missing off, wav or mic"},
+        {"listen wav\n", 1, "needs a file"},
+        {"listen speaker\n", 1, "takes off, wav or mic"},
+        {"listen off now\n", 1, "unexpected text"},
     };
     for (const Case& c : cases) {
         Script script = ParseScript(c.text);
@@ -37,6 +41,21 @@ TEST(Script, BadLinesAreNamedByNumberAndReason)
             << c.text << " gave " << script.error->message;
         EXPECT_TRUE(script.commands.empty());
     }
+}
+
+TEST(Script, AListenSettingTakesAWindowsPathAsItIs)
+{
+    auto wav = ParseListenSetting(L" wav C:\\My Files\\a.wav ");
+    ASSERT_TRUE(wav);
+    EXPECT_EQ(wav->source, cmd::Listen::Wav);
+    EXPECT_EQ(wav->argument, L"C:\\My Files\\a.wav");
+    auto mic = ParseListenSetting(L"mic   ");
+    ASSERT_TRUE(mic);
+    EXPECT_EQ(mic->source, cmd::Listen::Mic);
+    EXPECT_EQ(mic->argument, L"");
+    EXPECT_EQ(ParseListenSetting(L"mic plughw:1")->argument, L"plughw:1");
+    for (const wchar_t* bad : {L"", L"  ", L"wav", L"wav  ", L"speaker x", L"off now"})
+        EXPECT_FALSE(ParseListenSetting(bad)) << bad;
 }
 
 TEST(Script, HResultsByNameHexAndDecimal)
