@@ -360,6 +360,22 @@ Command ReadCommand(const std::string& key, LineReader& in)
         in.End();
         return cmd::Crash{};
     }
+    if (key == "listen") {
+        std::string source = in.Token("off, wav or mic");
+        if (source == "off") {
+            in.End();
+            return cmd::Listen{cmd::Listen::Off, {}};
+        }
+        if (source == "wav") {
+            std::wstring path = in.Text();
+            if (path.empty())
+                throw Failure{"listen wav needs a file"};
+            return cmd::Listen{cmd::Listen::Wav, path};
+        }
+        if (source == "mic")
+            return cmd::Listen{cmd::Listen::Mic, in.Text()};
+        throw Failure{"listen takes off, wav or mic"};
+    }
     throw Failure{"unknown keyword '" + key + "'"};
 }
 

@@ -136,13 +136,24 @@ struct Report
 struct Crash
 {
 };
+struct Listen
+{
+    enum Source
+    {
+        Off,
+        Wav, // argument: the file that the virtual microphone plays
+        Mic, // argument: the capture device, empty for the default one
+    } source;
+    std::wstring argument;
+};
 } // namespace cmd
 
 using Command =
     std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
                  cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs, cmd::FileRtf,
                  cmd::FileWords, cmd::TranscribeFails, cmd::Fail, cmd::ClearFailures, cmd::Dictate,
-                 cmd::Event, cmd::Report, cmd::Crash, cmd::Recogniser, cmd::RecogniserTimeoutMs>;
+                 cmd::Event, cmd::Report, cmd::Crash, cmd::Recogniser, cmd::RecogniserTimeoutMs,
+                 cmd::Listen>;
 
 struct ParseError
 {

@@ -5,6 +5,7 @@
 #include "connection_point.h"
 #include "engine_state.h"
 #include "journal.h"
+#include "live_link.h"
 #include "recogniser_link.h"
 #include "request_window.h"
 #include "results.h"
@@ -34,6 +35,8 @@ enum Posted : UINT
     kTranscribeEnd,
     kRecogniserStart,
     kRecogniserReply,
+    kListenStart,
+    kListenNews,
 };
 
 struct Action
@@ -120,6 +123,7 @@ public:
         if (!IsWindow(target))
             return call.Finish(E_INVALIDARG, "", L"Not a window");
         target_ = target;
+        window_.Post(kListenStart);
         return call.Finish(S_OK);
     }
 
@@ -135,6 +139,8 @@ public:
         }
         if (transcription_.running)
             return call.Finish(E_UNEXPECTED, "", L"A transcription is already running");
+        if (live_)
+            return call.Finish(E_UNEXPECTED, "", L"The microphone is on: dictation is running");
         if (name.empty())
             return call.Finish(E_INVALIDARG, "", L"No file named");
         WavRead read = ReadWav(name);
@@ -246,6 +252,11 @@ private:
                     return false;
                 Crash();
             }
+            if (auto* listen = std::get_if<cmd::Listen>(&command)) {
+                if (!Listen(*listen))
+                    return false;
+                continue;
+            }
             Action action{Action::Report, {}, 0};
             if (auto* dictate = std::get_if<cmd::Dictate>(&command)) {
                 action.kind = Action::Dictate;
@@ -275,6 +286,8 @@ private:
                 RecogniseNext();
             break;
         case kRecogniserReply: RecogniserReplied(wParam); break;
+        case kListenStart: ListenAsTold(); break;
+        case kListenNews: Heard(wParam); break;
         }
     }
 
@@ -392,6 +405,97 @@ private:
             EndTranscription();
     }
 
+    // The scenario's listen line, else TARVELL_STANDIN_LISTEN, once the program has a window
+    // for the text.
+    void ListenAsTold()
+    {
+        std::optional<cmd::Listen> told = CurrentProfile().listen;
+        if (!told) {
+            wchar_t text[1024];
+            DWORD length = GetEnvironmentVariableW(L"TARVELL_STANDIN_LISTEN", text, 1024);
+            if (length == 0 || length >= 1024)
+                return;
+            Script script = ParseScript("listen " + ToUtf8(text));
+            if (script.error || script.commands.size() != 1) {
+                JournalLine("listen", {"refused", "TARVELL_STANDIN_LISTEN is not understood"});
+                return;
+            }
+            told = std::get<cmd::Listen>(script.commands.front());
+        }
+        if (told->source != cmd::Listen::Off && !live_)
+            Listen(*told);
+    }
+
+    // Live dictation and file transcription share the recogniser: one at a time.
+    bool Listen(const cmd::Listen& told)
+    {
+        if (told.source == cmd::Listen::Off) {
+            if (live_)
+                StopListening("stopped");
+            return true;
+        }
+        std::string problem;
+        LONG port = RecogniserPort();
+        if (transcription_.running)
+            problem = "a file is being transcribed";
+        else if (port == 0)
+            problem = "no recogniser service";
+        std::string source = told.source == cmd::Listen::Wav
+                                 ? "wav " + UnixPath(told.argument)
+                                 : ToUtf8(L"mic " + told.argument);
+        while (!source.empty() && source.back() == ' ')
+            source.pop_back();
+        if (live_)
+            StopListening("stopped");
+        std::unique_ptr<LiveLink> link;
+        int accuracy = RecogniserAccuracy();
+        if (problem.empty())
+            link = LiveLink::Open(port, CurrentProfile().recogniserTimeoutMs, accuracy, source,
+                                  problem);
+        if (!link) {
+            JournalLine("listen", {"refused", problem});
+            return false;
+        }
+        JournalLine("listen", {"port=" + std::to_string(port),
+                               "accuracy=" + std::to_string(accuracy), "source=" + source});
+        live_ = std::move(link);
+        WPARAM generation = ++liveGeneration_;
+        live_->Start([this, generation] { window_.Post(kListenNews, generation); });
+        return true;
+    }
+
+    void StopListening(const std::string& reason)
+    {
+        live_.reset();
+        ++liveGeneration_;
+        JournalLine("listen", {"ended", reason});
+    }
+
+    // As an engine does for a dictating user: recognition starts when speech is heard, and
+    // the result is ready once the speaker has finished and it is decoded.
+    void Heard(WPARAM generation)
+    {
+        while (live_ && generation == liveGeneration_) {
+            std::optional<LiveNews> news = live_->Take();
+            if (!news)
+                return;
+            switch (news->kind) {
+            case LiveNews::SpeechBegan: points_.Raise(kDgnEventRecognitionStarted); break;
+            case LiveNews::Result:
+                // Speech without words (a cough, a noise) gives no result.
+                if (news->result->words.empty()) {
+                    JournalLine("listen", {"nothing-recognised"});
+                    break;
+                }
+                TypeIntoTarget(*news->result);
+                last_ = std::move(news->result);
+                points_.Raise(kDgnEventResultReady);
+                break;
+            case LiveNews::Ended: StopListening(news->reason); return;
+            }
+        }
+    }
+
     void EndTranscription()
     {
         transcription_.link.reset();
@@ -441,6 +545,9 @@ private:
     std::deque<Action> actions_;
     Transcription transcription_;
     std::shared_ptr<const RecognitionResult> last_;
+    // Last, so that its reader has stopped before the window it posts to goes.
+    std::unique_ptr<LiveLink> live_;
+    WPARAM liveGeneration_ = 0;
 };
 
 } // namespace

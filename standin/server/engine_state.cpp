@@ -159,6 +159,8 @@ void ApplySettings(const Command& command)
                 p.recogniserPort = c.port;
             } else if constexpr (std::is_same_v<T, cmd::RecogniserTimeoutMs>) {
                 p.recogniserTimeoutMs = c.ms;
+            } else if constexpr (std::is_same_v<T, cmd::Listen>) {
+                p.listen = c;
             } else if constexpr (std::is_same_v<T, cmd::Fail>) {
                 State().failures.push_back(ArmedFailure{c.rule, 0});
             } else if constexpr (std::is_same_v<T, cmd::ClearFailures>) {

@@ -31,6 +31,9 @@ struct Profile
     // The recogniser service's loopback port; none: TARVELL_STANDIN_RECOGNISER decides.
     std::optional<LONG> recogniserPort;
     double recogniserTimeoutMs = 30000;
+    // What the dictation object hears once the program registers its window; none:
+    // TARVELL_STANDIN_LISTEN decides.
+    std::optional<cmd::Listen> listen;
 };
 
 struct ArmedFailure

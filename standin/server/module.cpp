@@ -13,6 +13,7 @@ namespace {
 HINSTANCE gInstance = nullptr;
 ServerForm gForm = ServerForm::InProcess;
 void (*gOnIdle)() = nullptr;
+void (*gTakeBack)() = nullptr;
 std::atomic<long> gObjects[static_cast<int>(ObjectKind::Count)];
 std::atomic<long> gTotal{0};
 std::atomic<long> gLocks{0};
@@ -25,11 +26,12 @@ static_assert(sizeof kKindNames / sizeof kKindNames[0] == static_cast<int>(Objec
 
 } // namespace
 
-void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)())
+void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)(), void (*takeBack)())
 {
     gInstance = instance;
     gForm = form;
     gOnIdle = onIdle;
+    gTakeBack = takeBack;
 }
 
 ServerForm Form()
@@ -78,8 +80,8 @@ void LockModule(bool lock)
 
 void Crash()
 {
-    if (gOnIdle)
-        gOnIdle();
+    if (gTakeBack)
+        gTakeBack();
     JournalLine("crash", {});
     TerminateProcess(GetCurrentProcess(), 99);
     ExitProcess(99);

@@ -27,8 +27,10 @@ enum class ServerForm
     Local,     // the executable, started by COM
 };
 
-// onIdle runs when the last object and the last lock are gone; the DLL has none.
-void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)() = nullptr);
+// onIdle runs when the last object and the last lock are gone; takeBack takes the class
+// objects back from COM at once. The DLL has neither.
+void SetModule(HINSTANCE instance, ServerForm form, void (*onIdle)() = nullptr,
+               void (*takeBack)() = nullptr);
 ServerForm Form();
 bool CanUnload();
 
@@ -41,7 +43,7 @@ void ObjectDestroyed(ObjectKind kind);
 void LockModule(bool lock);
 // Ends the process at once, with its objects alive, as a crash would. COM on Windows forgets
 // the class objects of a server that has gone; Wine's keeps handing them out, so they are
-// taken back first, as the idle server does.
+// taken back first.
 [[noreturn]] void Crash();
 // Journal line with the objects still alive and the strings never freed.
 void WriteSummary(const char* reason);

@@ -1,80 +1,15 @@
-// winsock2.h must come before windows.h.
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include "recogniser_link.h"
 
 #include "engine_state.h"
 
 #include "core/text.h"
 
-#include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
 namespace standin {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-bool StartWinsock()
-{
-    static const bool started = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    return started;
-}
-
-// One line from the socket, waiting until the deadline; none when the time is up or the
-// connection closed (the reason is set).
-std::optional<std::string> ReadLine(SOCKET s, std::string& buffer, Clock::time_point deadline,
-                                    std::string& problem)
-{
-    for (;;) {
-        size_t eol = buffer.find('\n');
-        if (eol != std::string::npos) {
-            std::string line = buffer.substr(0, eol);
-            buffer.erase(0, eol + 1);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            return line;
-        }
-        auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
-        if (left.count() <= 0) {
-            problem = "no answer in time";
-            return std::nullopt;
-        }
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(s, &readable);
-        timeval wait{static_cast<long>(left.count() / 1000000),
-                     static_cast<long>(left.count() % 1000000)};
-        int ready = select(0, &readable, nullptr, nullptr, &wait);
-        if (ready == 0)
-            continue;
-        char chunk[4096];
-        int got = ready > 0 ? recv(s, chunk, sizeof chunk, 0) : -1;
-        if (got <= 0) {
-            problem = "the connection was dropped";
-            return std::nullopt;
-        }
-        buffer.append(chunk, static_cast<size_t>(got));
-    }
-}
-
-bool SendLine(SOCKET s, const std::string& line)
-{
-    std::string data = line + "\n";
-    return send(s, data.data(), static_cast<int>(data.size()), 0) == static_cast<int>(data.size());
-}
-
-Clock::time_point After(double ms)
-{
-    return Clock::now() + std::chrono::microseconds(static_cast<long long>(ms * 1000));
-}
 
 // "ERR busy ...": a second file while one is decoded, as when the engine itself is busy;
 // a file the service cannot open or take: the code of an unsuitable file.
@@ -135,28 +70,9 @@ std::unique_ptr<RecogniserLink> RecogniserLink::Open(LONG port, double timeoutMs
                                                      std::string& problem)
 {
     failure = E_FAIL;
-    if (!StartWinsock()) {
-        problem = "winsock did not start";
+    ServiceSocket s = ConnectToService(port, problem);
+    if (s == kNoConnection)
         return nullptr;
-    }
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) {
-        problem = "no socket";
-        return nullptr;
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(port));
-    // Each request is one small write that should leave at once.
-    BOOL noDelay = TRUE;
-    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-               sizeof noDelay);
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        closesocket(s);
-        problem = "the recogniser service cannot be reached on port " + std::to_string(port);
-        return nullptr;
-    }
     std::string buffer;
     std::optional<std::string> answer;
     if (path.find('\n') != std::string::npos) {
@@ -177,11 +93,11 @@ std::unique_ptr<RecogniserLink> RecogniserLink::Open(LONG port, double timeoutMs
         failure = FailureOf(*answer);
         problem = "the service answered: " + *answer;
     }
-    closesocket(s);
+    CloseService(s);
     return nullptr;
 }
 
-RecogniserLink::RecogniserLink(UINT_PTR socket, double timeoutMs, size_t utterances)
+RecogniserLink::RecogniserLink(ServiceSocket socket, double timeoutMs, size_t utterances)
     : socket_(socket), timeoutMs_(timeoutMs), utterances_(utterances), reader_([this] { Read(); })
 {}
 
@@ -193,9 +109,9 @@ RecogniserLink::~RecogniserLink()
     }
     wake_.notify_all();
     // Wakes a reader that waits in select, and tells the service to stop.
-    shutdown(socket_, SD_BOTH);
+    ShutDownService(socket_);
     reader_.join();
-    closesocket(socket_);
+    CloseService(socket_);
 }
 
 void RecogniserLink::RequestNext(std::function<void()> notify)
@@ -248,39 +164,8 @@ RecogniserReply RecogniserLink::ReadUtterance()
 {
     RecogniserReply reply;
     auto deadline = After(timeoutMs_);
-    auto line = ReadLine(socket_, buffer_, deadline, reply.problem);
-    if (!line)
-        return reply;
-    size_t index = 0, words = 0;
-    long long start = 0, end = 0;
-    int phrases = 0;
-    double decodeMs = 0;
-    if (std::sscanf(line->c_str(), "UTT %zu %lld %lld %d %lf %zu", &index, &start, &end, &phrases,
-                    &decodeMs, &words) != 6) {
-        reply.problem = "the service answered: " + *line;
-        return reply;
-    }
-    auto result = std::make_shared<RecognitionResult>();
-    for (size_t i = 0; i < words; ++i) {
-        auto word = ReadLine(socket_, buffer_, deadline, reply.problem);
-        if (!word)
-            return reply;
-        int score = 0, used = 0;
-        double posterior = 0;
-        if (std::sscanf(word->c_str(), "WORD %d %lf %n", &score, &posterior, &used) != 2 ||
-            used == 0) {
-            reply.problem = "the service answered: " + *word;
-            return reply;
-        }
-        result->words.push_back(Word{score, FromUtf8(word->substr(static_cast<size_t>(used)))});
-    }
-    result->wordCount = static_cast<LONG>(words);
-    result->phraseCount = phrases;
-    result->startHigh = static_cast<LONG>(start >> 32);
-    result->startLow = static_cast<LONG>(start & 0xFFFFFFFF);
-    result->endHigh = static_cast<LONG>(end >> 32);
-    result->endLow = static_cast<LONG>(end & 0xFFFFFFFF);
-    reply.result = std::move(result);
+    if (auto line = ReadLine(socket_, buffer_, deadline, reply.problem))
+        reply.result = standin::ReadUtterance(socket_, buffer_, *line, deadline, reply.problem);
     return reply;
 }
 

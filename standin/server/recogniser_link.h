@@ -4,6 +4,7 @@
 #pragma once
 
 #include "results.h"
+#include "service_connection.h"
 
 #include <windows.h>
 
@@ -51,11 +52,11 @@ public:
     std::optional<RecogniserReply> TakeReply();
 
 private:
-    RecogniserLink(UINT_PTR socket, double timeoutMs, size_t utterances);
+    RecogniserLink(ServiceSocket socket, double timeoutMs, size_t utterances);
     void Read();
     RecogniserReply ReadUtterance();
 
-    UINT_PTR socket_; // a SOCKET; winsock2.h must come before windows.h, so not named here
+    ServiceSocket socket_;
     double timeoutMs_;
     size_t utterances_;
     std::string buffer_; // received, not yet taken as lines

@@ -26,9 +26,12 @@ public:
     explicit RegisteredClass(const CLSID& clsid)
     {
         ComPtr<IUnknown> factory;
-        if (SUCCEEDED(GetClassFactory(clsid, IID_PPV_ARGS(&factory))))
-            CoRegisterClassObject(clsid, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
-                                  &cookie_);
+        HRESULT hr = GetClassFactory(clsid, IID_PPV_ARGS(&factory));
+        if (SUCCEEDED(hr))
+            hr = CoRegisterClassObject(clsid, factory.Get(), CLSCTX_LOCAL_SERVER,
+                                       REGCLS_MULTIPLEUSE, &cookie_);
+        if (FAILED(hr))
+            JournalLine("register-failed", {HResultText(hr)});
     }
     ~RegisteredClass() { Revoke(); }
     RegisteredClass(const RegisteredClass&) = delete;
@@ -37,8 +40,12 @@ public:
     bool Registered() const { return cookie_ != 0; }
     void Revoke()
     {
-        if (cookie_ != 0)
-            CoRevokeClassObject(cookie_);
+        if (cookie_ == 0)
+            return;
+        // A class left registered would answer the next program from a server that has ended.
+        HRESULT hr = CoRevokeClassObject(cookie_);
+        if (FAILED(hr))
+            JournalLine("revoke-failed", {HResultText(hr)});
         cookie_ = 0;
     }
 
@@ -49,15 +56,27 @@ private:
 std::unique_ptr<RegisteredClass> gEngineControl;
 std::unique_ptr<RegisteredClass> gDictEdit;
 
-// The class objects go at once, so that a later creation starts a fresh server (with the
-// environment of the program that asks) rather than reaching one that is ending.
+DWORD gMainThread = 0;
+bool gIdle = false;
+
+// The class objects are taken back at the top of the message loop, never from inside a call:
+// the last release can arrive while an event to the program is still on its way, and Wine's
+// CoRevokeClassObject made there could hang, or leave the class registered for a server that
+// then ends.
 void OnIdle()
+{
+    gIdle = true;
+    PostThreadMessageW(gMainThread, WM_NULL, 0, 0);
+}
+
+// At once, so that a later creation starts a fresh server (with the environment of the
+// program that asks) rather than reaching one that is ending.
+void TakeBackClassObjects()
 {
     if (gEngineControl)
         gEngineControl->Revoke();
     if (gDictEdit)
         gDictEdit->Revoke();
-    PostQuitMessage(0);
 }
 
 bool IsSwitch(const wchar_t* argument, const wchar_t* name)
@@ -94,14 +113,22 @@ void Run(HANDLE client)
         DWORD woke = MsgWaitForMultipleObjects(handles, &client, FALSE, INFINITE, QS_ALLINPUT);
         if (client && woke == WAIT_OBJECT_0) {
             JournalLine("client-gone", {});
-            OnIdle();
+            TakeBackClassObjects();
+            return;
         }
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                return;
+        while (!gIdle && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
+        }
+        if (!gIdle)
+            continue;
+        gIdle = false;
+        // A creation that arrives while the class objects are taken back is served to its end.
+        if (CanUnload()) {
+            TakeBackClassObjects();
+            if (CanUnload())
+                return;
         }
     }
 }
@@ -110,6 +137,7 @@ int Serve()
 {
     if (FAILED(CoInitialize(nullptr)))
         return 1;
+    gMainThread = GetCurrentThreadId();
     JournalLine("server-start", {});
     gEngineControl = std::make_unique<RegisteredClass>(CLSID_DgnEngineControl);
     gDictEdit = std::make_unique<RegisteredClass>(CLSID_DgnDictEdit);
@@ -134,7 +162,7 @@ int Serve()
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     using namespace standin;
-    SetModule(instance, ServerForm::Local, OnIdle);
+    SetModule(instance, ServerForm::Local, OnIdle, TakeBackClassObjects);
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     std::wstring command = arguments && count > 1 ? arguments[1] : L"";

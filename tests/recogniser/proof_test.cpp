@@ -1,12 +1,15 @@
 // The real program, the stand-in and the real recogniser service together: what the program
-// lists for a spoken sample is what the recogniser reports for it on its own.
+// lists for a spoken sample is what the recogniser reports for it on its own, for a file and
+// for live dictation into the stand-in's virtual microphone.
 #include "engine_session.h"
 
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 namespace {
@@ -74,6 +77,18 @@ std::vector<Listed> ParseList(const std::vector<std::wstring>& lines)
     return out;
 }
 
+// What the service sent its latest client whose request began so: "<client> > REQUEST ...",
+// then "<client> < UTT ..." and its words.
+std::vector<Reported> ServedToLatest(const std::string& log, const std::string& request)
+{
+    size_t at = log.rfind(" > " + request);
+    if (at == std::string::npos)
+        return {};
+    std::string client = log.substr(log.rfind('\n', at) + 1);
+    client = client.substr(0, client.find(' '));
+    return ParseReport(log.substr(at), client + " < ");
+}
+
 // The step of the tick counter, which the program's processing times are read from.
 DWORD TickStep()
 {
@@ -118,13 +133,8 @@ TEST(Recogniser, TheProgramListsWhatTheRecogniserReports)
     // listed time can fall short of the decode only by the tick's step and the rounding of
     // "%0.3f"; above it lie two hand-overs between threads, which a busy machine stretches,
     // so that side is held only to the same order as the decode.
-    // This run is the service's latest client: "<client> > DECODE ...", then its replies.
-    std::string log = testfiles::Read(folder + L"\\service.log");
-    size_t request = log.rfind(" > DECODE ");
-    ASSERT_NE(request, std::string::npos);
-    std::string client = log.substr(log.rfind('\n', request) + 1);
-    client = client.substr(0, client.find(' '));
-    std::vector<Reported> served = ParseReport(log.substr(request), client + " < ");
+    std::vector<Reported> served =
+        ServedToLatest(testfiles::Read(folder + L"\\service.log"), "DECODE ");
     ASSERT_EQ(served.size(), listed.size());
     DWORD step = TickStep();
     for (size_t i = 0; i < listed.size(); ++i) {
@@ -139,5 +149,107 @@ TEST(Recogniser, TheProgramListsWhatTheRecogniserReports)
     session->Click(IDOK);
     EXPECT_EQ(session->WaitForExit(), 0u);
 }
+
+// The journal's events and calls of the program's process, in order.
+std::vector<e2e::JournalEntry> Of(const std::vector<e2e::JournalEntry>& journal,
+                                  const std::string& kind)
+{
+    std::vector<e2e::JournalEntry> out;
+    std::copy_if(journal.begin(), journal.end(), std::back_inserter(out),
+                 [&](const e2e::JournalEntry& e) { return e.kind == kind; });
+    return out;
+}
+
+class LiveDictation : public testing::TestWithParam<std::string>
+{};
+
+// A corpus file spoken into the virtual microphone at the pace of the clock: the program
+// measures each utterance as the recogniser heard it.
+TEST_P(LiveDictation, TheProgramMeasuresWhatTheRecogniserHears)
+{
+    const std::wstring folder = RECOGNISER_DATA;
+    std::string port = testfiles::Read(folder + L"\\port");
+    ASSERT_FALSE(port.empty());
+    std::wstring name(GetParam().begin(), GetParam().end());
+    std::replace(name.begin(), name.end(), L'_', L'-'); // test names cannot hold a hyphen
+    std::wstring file = folder + L"\\corpus\\" + name + L".wav";
+    e2e::Session session(e2e::NormalProfile()
+                             .Parameter(7, "I4", "50")
+                             .Line("recogniser " + std::to_string(std::stoi(port))));
+    ASSERT_TRUE(session.Start());
+    ASSERT_TRUE(standin::control::SendRequest(
+        session.Requests(), "listen wav " + standin::control::TextArgument(file) + "\n"));
+    auto ended = [&] {
+        for (const e2e::JournalEntry& e : session.Journal())
+            if (e.kind == "listen" && e.Field(0) == "ended")
+                return true;
+        return false;
+    };
+    // The file plays at its own pace: the list grows while it does.
+    ASSERT_TRUE(driver::WaitWhileProgressing(ended, [&] { return session->Text(IDC_UTTERANCES); },
+                                             60000));
+    std::vector<e2e::JournalEntry> journal = session.Journal();
+    EXPECT_EQ(Of(journal, "listen").back().Field(1), "eof");
+
+    std::vector<Reported> served =
+        ServedToLatest(testfiles::Read(folder + L"\\service.log"), "LISTEN ");
+    // Speech without words gives no result.
+    served.erase(std::remove_if(served.begin(), served.end(),
+                                [](const Reported& r) { return r.words.empty(); }),
+                 served.end());
+    std::vector<Listed> listed = ParseList(session->ListLines(IDC_RESULTS));
+    ASSERT_FALSE(served.empty());
+    ASSERT_EQ(listed.size(), served.size());
+    long long dictatedMs = 0;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        EXPECT_EQ(listed[i].words, served[i].words) << "utterance " << i;
+        EXPECT_EQ(listed[i].phrases, served[i].phrases) << "utterance " << i;
+        dictatedMs += served[i].endMs - served[i].startMs;
+    }
+    // The durations are the recogniser's: their sum is the program's dictation time.
+    char total[32];
+    std::snprintf(total, sizeof total, "%0.2f", dictatedMs * 0.001);
+    EXPECT_EQ(session->Text(IDC_TOTAL_DICTATION), std::wstring(total, total + std::strlen(total)));
+    // The session log holds the list's lines.
+    std::string log = testfiles::Read(session->SessionLogPath());
+    for (const std::wstring& line : session->ListLines(IDC_RESULTS))
+        EXPECT_NE(log.find(std::string(line.begin(), line.end())), std::string::npos)
+            << std::string(line.begin(), line.end());
+
+    // Each result follows its own recognition start, which the program times it from: from
+    // the event 8 before it to the last time stamp half it fetched (it reads the tick right
+    // after), within the tick's step and the rounding of "%0.3f".
+    DWORD step = TickStep();
+    size_t utterance = 0;
+    long long startMicros = -1, fetchedMicros = -1;
+    for (const e2e::JournalEntry& e : journal) {
+        if (e.kind == "event-begin" && e.Field(0) == "8")
+            startMicros = e.micros;
+        else if (e.IsCall("ResultTime.GetLowPart"))
+            fetchedMicros = e.micros;
+        else if (e.kind == "event-end" && e.Field(0) == "1" && utterance < listed.size()) {
+            ASSERT_GE(startMicros, 0) << "utterance " << utterance;
+            double duration =
+                static_cast<double>(served[utterance].endMs - served[utterance].startMs);
+            double measured = (fetchedMicros - startMicros) / 1000.0;
+            double slack = std::max<DWORD>(step, 16) + 0.0005 * duration + 5;
+            EXPECT_NEAR(listed[utterance].rtf * duration, measured, slack)
+                << "utterance " << utterance << ", tick step " << step;
+            startMicros = -1;
+            ++utterance;
+        }
+    }
+    EXPECT_EQ(utterance, listed.size());
+    EXPECT_FALSE(session->Text(IDC_REC_START).empty());
+    EXPECT_LE(session->Text(IDC_REC_START), session->Text(IDC_STOP_TIME));
+    session->Click(IDOK);
+    EXPECT_EQ(session->WaitForExit(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, LiveDictation,
+                         testing::Values("clean_rms", "clean_kal16", "noisy_kal16"),
+                         [](const testing::TestParamInfo<std::string>& param) {
+                             return param.param;
+                         });
 
 } // namespace

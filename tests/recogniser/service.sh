@@ -10,7 +10,7 @@ action=$1
 dir=$2
 case "$action" in
 start)
-    [ -x "$ROOT/build/recogniser/tarvell_recogniser" ] || build_recogniser
+    build_recogniser # at once when it is up to date
     stop_recogniser "$dir"
     "$ROOT/scripts/make_corpus.sh" "$dir/corpus"
     # Right words and wrong ones, both.
