@@ -2,9 +2,11 @@
 // probes, prints one table of figures and writes it, the soak's per-utterance costs and its
 // resource samples as CSV into the output folder.
 //   tarvell_bench.exe OUTDIR [SOAK_UTTERANCES]
+//   tarvell_bench.exe OUTDIR --local-server   (in the local server's prefix, after the first)
 #include <windows.h>
 #include <psapi.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -47,6 +49,7 @@ std::wstring Beside(const std::wstring& name)
 }
 
 // One journal line, read as it streams by: the journal of a soak is too big to hold parsed.
+// The writer's process id is passed over: both forms are read alike.
 void ForEachJournalLine(const std::wstring& path,
                         const std::function<void(long long, const std::string&,
                                                  const std::vector<std::string>&)>& visit)
@@ -59,8 +62,9 @@ void ForEachJournalLine(const std::wstring& path,
             line.pop_back();
         fields.clear();
         std::stringstream split(line);
-        std::string micros, kind, field;
-        if (!std::getline(split, micros, '\t') || !std::getline(split, kind, '\t'))
+        std::string micros, process, kind, field;
+        if (!std::getline(split, micros, '\t') || !std::getline(split, process, '\t') ||
+            !std::getline(split, kind, '\t'))
             continue;
         while (std::getline(split, field, '\t'))
             fields.push_back(field);
@@ -68,12 +72,14 @@ void ForEachJournalLine(const std::wstring& path,
     }
 }
 
-// Per result event: the span to the end stamp's low half, the whole Invoke, the words listed.
+// Per result event: the span to the end stamp's low half, the whole Invoke, the words listed,
+// the engine calls made inside it.
 struct ResultSpan
 {
     double beforeTick = -1;
     double invoke = 0;
     int words = 0;
+    int calls = 0;
 };
 
 std::vector<ResultSpan> ResultSpans(const std::wstring& journal)
@@ -89,6 +95,7 @@ std::vector<ResultSpan> ResultSpans(const std::wstring& journal)
             lowHalves = 0;
             span = {};
         } else if (begin >= 0 && kind == "call" && !fields.empty()) {
+            ++span.calls;
             if (fields[0] == "ResultTime.GetLowPart" && ++lowHalves == 2)
                 span.beforeTick = double(micros - begin);
             if (fields[0] == "IDgnResWord.get_Text")
@@ -112,7 +119,7 @@ std::vector<double> ReadFigures(const std::wstring& path)
 }
 
 // Runs the probe in this process's environment (the stand-in's variables set as for the program).
-bool RunProbe(const std::wstring& arguments)
+bool RunProbe(const std::wstring& arguments, DWORD timeoutMs = 300000)
 {
     std::wstring path = Beside(L"tarvell_bench_probe.exe");
     std::wstring commandLine = L"\"" + path + L"\" " + arguments;
@@ -122,7 +129,7 @@ bool RunProbe(const std::wstring& arguments)
     if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process))
         return false;
-    bool ended = WaitForSingleObject(process.hProcess, 300000) == WAIT_OBJECT_0;
+    bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
     if (!ended)
         TerminateProcess(process.hProcess, 99);
     DWORD code = 1;
@@ -138,6 +145,13 @@ void UseStandinFiles(const std::wstring& scenario, const std::wstring& journal)
     SetEnvironmentVariableW(control::kJournalVariable, journal.c_str());
 }
 
+// A local server ends by itself once its client has let go, and the next run must start its
+// own, with that run's scenario and journal. None ever runs in the DLL's prefix.
+bool WaitForServersToGo()
+{
+    return driver::WaitUntil([] { return control::ServerProcessesOf(0).empty(); }, 30000);
+}
+
 // One run of the program against the stand-in, its files in the output folder.
 class Run
 {
@@ -146,6 +160,7 @@ public:
         : journal_(out + L"\\journal.txt"), startStamp_(0)
     {
         std::wstring scenarioPath = out + L"\\scenario.txt";
+        WaitForServersToGo();
         DeleteFileW(journal_.c_str());
         scenario.WriteTo(scenarioPath);
         startStamp_ = standin::NowMicroseconds();
@@ -156,8 +171,8 @@ public:
     driver::Tarvell* operator->() { return program_.get(); }
     bool Start()
     {
-        return program_->WaitForDialog() &&
-               (requests_ = control::FindRequestWindow(program_->ProcessId(), driver::kTimeoutMs));
+        return program_->WaitForDialog() && (requests_ = control::FindEngineRequestWindow(
+                                                 program_->ProcessId(), driver::kTimeoutMs));
     }
     bool Dictate(const Utterance& utterance) { return control::Dictate(requests_, utterance); }
     const std::wstring& JournalPath() const { return journal_; }
@@ -191,6 +206,11 @@ Utterance Words(int count)
     return utterance;
 }
 
+// How often the bench asks the program how many results it has counted. Against the local
+// server the program answers while it waits inside a marshaled call, so there it is asked
+// seldom: its answers would count into the results' cost.
+DWORD pollMs = 20;
+
 int Completed(Run& session)
 {
     return _wtoi(session->Text(IDC_UTTERANCES).c_str());
@@ -223,7 +243,7 @@ bool DictateAll(Run& session, const std::vector<Utterance>& utterances, int befo
                 return false;
             ++sent;
         }
-        Sleep(20);
+        Sleep(pollMs);
     }
 }
 
@@ -258,6 +278,12 @@ void Print(const std::wstring& csvPath)
     for (const Row& row : rows) {
         double ratio = Ratio(row);
         bool met = row.target <= 0 || ratio <= row.target;
+        if (row.program.median == 0 && row.floor.median == 0 && row.target <= 0) {
+            // A row of words only.
+            std::printf("%-34s  %s\n", row.figure.c_str(), row.note.c_str());
+            csv << row.figure << ",,,,,,,," << row.note << "\n";
+            continue;
+        }
         std::printf("%-34s %12.1f %12.1f %12.1f %12.1f %7.2f %7.2f  %s %s\n", row.figure.c_str(),
                     row.program.median, row.program.p99, row.floor.median, row.floor.p99, ratio,
                     row.target, met ? "ok" : "MISSED", row.note.c_str());
@@ -276,31 +302,221 @@ void Say(const char* text)
     std::fflush(stdout);
 }
 
+// Utterances of a word count, and how many.
+using Batches = std::vector<std::pair<int, int>>;
+
+std::wstring BatchText(const Batches& batches)
+{
+    std::wstring text;
+    for (auto [words, count] : batches)
+        text += std::to_wstring(words) + L"," + std::to_wstring(count) + L",";
+    return text;
+}
+
+// Lines reported for a result: three opening, one a word, six closing.
+int LinesOf(int words)
+{
+    return words + 9;
+}
+
+// One session of the program dictated the batches in turn; its result events.
+bool ProgramSpans(const std::wstring& out, const Batches& batches, std::vector<ResultSpan>& spans)
+{
+    Run session(out, BenchProfile());
+    if (!session.Start())
+        return false;
+    int before = 0;
+    for (auto [words, count] : batches) {
+        std::vector<Utterance> utterances(size_t(count), Words(words));
+        if (!DictateAll(session, utterances, before))
+            return false;
+        before += count;
+    }
+    session->Click(IDOK);
+    session.EndWithExit();
+    spans = ResultSpans(session.JournalPath());
+    return true;
+}
+
+// The same results answered by a probe that makes the program's engine calls and nothing else:
+// the engine's share of each, in whichever form is registered.
+bool EngineShareSpans(const std::wstring& out, const Batches& batches,
+                      std::vector<ResultSpan>& spans)
+{
+    std::wstring journal = out + L"\\calls-journal.txt";
+    UseStandinFiles(out + L"\\probe-scenario.txt", journal);
+    BenchProfile().WriteTo(out + L"\\probe-scenario.txt");
+    DeleteFileW(journal.c_str());
+    WaitForServersToGo();
+    if (!RunProbe(L"calls " + BatchText(batches), 120000))
+        return false;
+    spans = ResultSpans(journal);
+    return !spans.empty();
+}
+
+// One trivial engine call, timed in the probe's process; the journal is on, as for the rest.
+bool CallTimes(const std::wstring& out, std::vector<double>& times)
+{
+    std::wstring path = out + L"\\call-times.txt";
+    std::wstring journal = out + L"\\call-journal.txt";
+    UseStandinFiles(out + L"\\probe-scenario.txt", journal);
+    BenchProfile().WriteTo(out + L"\\probe-scenario.txt");
+    DeleteFileW(journal.c_str());
+    DeleteFileW(path.c_str());
+    WaitForServersToGo();
+    if (!RunProbe(L"round-trips 500 \"" + path + L"\"", 60000))
+        return false;
+    times = ReadFigures(path);
+    return !times.empty();
+}
+
+std::map<int, Figures> MedianShare(const std::vector<ResultSpan>& share)
+{
+    std::map<int, std::vector<double>> byWords;
+    for (const ResultSpan& span : share)
+        byWords[span.words].push_back(span.invoke);
+    std::map<int, Figures> figures;
+    for (auto& [words, values] : byWords)
+        figures[words] = Summarise(values);
+    return figures;
+}
+
+// Per reported line, each result's whole cost and its cost less the engine's usual share.
+struct LineCosts
+{
+    std::map<int, std::vector<double>> whole, own, share;
+};
+
+LineCosts CostsPerLine(const std::vector<ResultSpan>& program, const std::vector<ResultSpan>& share)
+{
+    LineCosts costs;
+    std::map<int, Figures> usual = MedianShare(share);
+    for (const ResultSpan& span : share)
+        costs.share[span.words].push_back(span.invoke / LinesOf(span.words));
+    for (const ResultSpan& span : program) {
+        costs.whole[span.words].push_back(span.invoke / LinesOf(span.words));
+        costs.own[span.words].push_back((span.invoke - usual[span.words].median) /
+                                        LinesOf(span.words));
+    }
+    return costs;
+}
+
+// Engine calls per result of N words, as the journal counts them: each word count's most
+// common figure, and how many results made another.
+struct CallCounts
+{
+    std::map<int, int> usual;
+    int differing = 0;
+};
+
+CallCounts CountCalls(const std::vector<ResultSpan>& spans)
+{
+    std::map<int, std::map<int, int>> seen;
+    for (const ResultSpan& span : spans)
+        ++seen[span.words][span.calls];
+    CallCounts counts;
+    for (const auto& [words, byCalls] : seen) {
+        auto most = std::max_element(byCalls.begin(), byCalls.end(),
+                                     [](auto& a, auto& b) { return a.second < b.second; });
+        counts.usual[words] = most->first;
+        for (const auto& [calls, times] : byCalls)
+            if (calls != most->first)
+                counts.differing += times;
+    }
+    return counts;
+}
+
+// a + b * N from the two smallest word counts; false when there are fewer.
+bool FitCalls(const CallCounts& counts, int& a, int& b)
+{
+    if (counts.usual.size() < 2)
+        return false;
+    auto first = counts.usual.begin(), second = std::next(first);
+    b = (second->second - first->second) / (second->first - first->first);
+    a = first->second - b * first->first;
+    return true;
+}
+
+// The formula checked at every word count counted.
+std::string CallsText(const CallCounts& counts, int a, int b)
+{
+    std::string text = std::to_string(a) + " + " + std::to_string(b) + "N;";
+    bool holds = true;
+    for (const auto& [words, calls] : counts.usual) {
+        text += " N=" + std::to_string(words) + ": " + std::to_string(calls);
+        holds = holds && calls == a + b * words;
+    }
+    text += holds ? " (holds at each)" : " (does NOT hold at each)";
+    if (counts.differing > 0)
+        text += "; " + std::to_string(counts.differing) + " results made another count";
+    return text;
+}
+
+// The DLL's figures, kept for the run against the local server: per word count the whole
+// cost, the engine's share and the program's own, per line; the trivial call; the formula
+// of the calls a result makes.
+void WriteInProcess(const std::wstring& path, const LineCosts& costs,
+                    const std::vector<double>& callTimes, const CallCounts& calls)
+{
+    std::ofstream file(path.c_str(), std::ios::binary);
+    for (const auto& [words, whole] : costs.whole) {
+        Figures w = Summarise(whole);
+        Figures s =
+            Summarise(costs.share.count(words) ? costs.share.at(words) : std::vector<double>{});
+        Figures o = Summarise(costs.own.at(words));
+        file << "lines " << words << " " << w.median << " " << w.p99 << " " << s.median << " "
+             << s.p99 << " " << o.median << " " << o.p99 << "\n";
+    }
+    Figures call = Summarise(callTimes);
+    file << "call " << call.median << " " << call.p99 << "\n";
+    int a = 0, b = 0;
+    if (FitCalls(calls, a, b))
+        file << "calls " << a << " " << b << "\n";
+}
+
+struct InProcess
+{
+    std::map<int, Figures> whole, share, own;
+    Figures call;
+    int a = -1, b = -1; // engine calls per result: a + b * N
+};
+
+InProcess ReadInProcess(const std::wstring& path)
+{
+    InProcess figures;
+    std::ifstream file(path.c_str());
+    for (std::string kind; file >> kind;) {
+        if (kind == "lines") {
+            int words = 0;
+            Figures w, s, o;
+            file >> words >> w.median >> w.p99 >> s.median >> s.p99 >> o.median >> o.p99;
+            figures.whole[words] = w;
+            figures.share[words] = s;
+            figures.own[words] = o;
+        } else if (kind == "call") {
+            file >> figures.call.median >> figures.call.p99;
+        } else if (kind == "calls") {
+            file >> figures.a >> figures.b;
+        }
+    }
+    return figures;
+}
+
 // 1 and 2: one session of 1,000 ten-word utterances, then longer ones; the probes beside it.
 bool MeasureResults(const std::wstring& out)
 {
     Say("overhead and cost per line: 1000 x 10 words, 30 x 100, 10 x 1000");
-    const std::vector<std::pair<int, int>> batches = {{10, 1000}, {100, 30}, {1000, 10}};
+    const Batches batches = {{10, 1000}, {100, 30}, {1000, 10}};
     {
-        Run session(out, BenchProfile());
-        if (!session.Start())
+        std::vector<ResultSpan> spans;
+        if (!ProgramSpans(out, batches, spans))
             return false;
-        int before = 0;
-        for (auto [words, count] : batches) {
-            std::vector<Utterance> utterances(size_t(count), Words(words));
-            if (!DictateAll(session, utterances, before))
-                return false;
-            before += count;
-        }
-        session->Click(IDOK);
-        session.EndWithExit();
-        std::vector<ResultSpan> spans = ResultSpans(session.JournalPath());
         std::vector<double> beforeTick;
         std::map<int, std::vector<double>> perLine;
         for (const ResultSpan& span : spans) {
             if (span.words == 10)
                 beforeTick.push_back(span.beforeTick);
-            perLine[span.words].push_back(span.invoke / (span.words + 9));
+            perLine[span.words].push_back(span.invoke / LinesOf(span.words));
         }
 
         std::wstring probeJournal = out + L"\\probe-journal.txt";
@@ -317,22 +533,19 @@ bool MeasureResults(const std::wstring& out)
         std::wstring sizes;
         for (auto [words, count] : batches)
             for (int i = 0; i < count; ++i)
-                sizes += std::to_wstring(words + 9) + L",";
+                sizes += std::to_wstring(LinesOf(words)) + L",";
         std::wstring linesOut = out + L"\\lines.txt";
         if (!RunProbe(L"lines " + sizes + L" \"" + linesOut + L"\""))
             return false;
         std::vector<double> floorLines = ReadFigures(linesOut);
         // The same lines with the engine calls each word needs, timed from the journal as
         // the program is: the stand-in's own cost per call is in both.
-        std::wstring batchText;
-        for (auto [words, count] : batches)
-            batchText += std::to_wstring(words) + L"," + std::to_wstring(count) + L",";
         DeleteFileW(probeJournal.c_str());
-        if (!RunProbe(L"engine-lines " + batchText))
+        if (!RunProbe(L"engine-lines " + BatchText(batches)))
             return false;
         std::map<int, std::vector<double>> engineLines;
         for (const ResultSpan& span : ResultSpans(probeJournal))
-            engineLines[span.words].push_back(span.invoke / (span.words + 9));
+            engineLines[span.words].push_back(span.invoke / LinesOf(span.words));
         size_t at = 0;
         for (auto [words, count] : batches) {
             std::vector<double> floorBatch(
@@ -344,8 +557,104 @@ bool MeasureResults(const std::wstring& out)
             AddRow("  same, floor with engine calls", Summarise(perLine[words]),
                    Summarise(engineLines[words]), 1.5, "floor: log, list, 3 calls a word");
         }
+
+        // Kept for the run against the local server, which puts its figures beside these.
+        std::vector<ResultSpan> share;
+        std::vector<double> callTimes;
+        if (!EngineShareSpans(out, batches, share) || !CallTimes(out, callTimes))
+            return false;
+        WriteInProcess(out + L"\\inprocess-lines.txt", CostsPerLine(spans, share), callTimes,
+                       CountCalls(spans));
     }
     return true;
+}
+
+// The same sizes of result against the local server: each result's whole cost, the engine's
+// share (a probe making only the program's calls, against the same server) and the rest, the
+// program's own, beside the same figures against the DLL; the calls a result makes; and what
+// one marshaled call costs.
+bool MeasureLocalServer(const std::wstring& out)
+{
+    if (!EngineOutOfProcess()) {
+        std::printf("the stand-in is not registered as a local server in this prefix\n");
+        return false;
+    }
+    InProcess inProcess = ReadInProcess(out + L"\\inprocess-lines.txt");
+    if (inProcess.own.empty()) {
+        std::printf("no in-process figures to compare with: run the in-process bench first\n");
+        return false;
+    }
+    // Its journals apart from the DLL's, which stay for a look.
+    std::wstring folder = out + L"\\local";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    // A marshaled call costs milliseconds on a busy machine: fewer results than against the
+    // DLL, of the sizes it had, and a result of 1,000 words is left to the DLL's run. The
+    // program and the probe take turns, so that both see the machine as busy as it is.
+    const Batches batches = {{10, 20}, {100, 3}};
+    const int rounds = 2;
+    pollMs = 250;
+    std::vector<ResultSpan> spans, share;
+    // How far the engine's share moved between rounds: the program's own time is known no
+    // closer than that.
+    std::map<int, std::vector<double>> shareByRound;
+    for (int round = 0; round < rounds; ++round) {
+        Say("local server: 20 x 10 words, 3 x 100; then the engine's share alone");
+        std::vector<ResultSpan> programRound, shareRound;
+        if (!ProgramSpans(folder, batches, programRound) ||
+            !EngineShareSpans(folder, batches, shareRound))
+            return false;
+        spans.insert(spans.end(), programRound.begin(), programRound.end());
+        share.insert(share.end(), shareRound.begin(), shareRound.end());
+        for (const auto& [words, figures] : MedianShare(shareRound))
+            shareByRound[words].push_back(figures.median / LinesOf(words));
+    }
+    Say("local server: one call 500 times");
+    std::vector<double> callTimes;
+    if (!CallTimes(folder, callTimes))
+        return false;
+    LineCosts costs = CostsPerLine(spans, share);
+    for (auto [words, count] : batches) {
+        std::string size = std::to_string(words) + " words";
+        AddRow("local: cost per line, " + size + " (us)", Summarise(costs.whole[words]),
+               inProcess.whole[words], 0, "floor: the same against the DLL");
+        AddRow("  engine's share per line", Summarise(costs.share[words]), inProcess.share[words],
+               0, "the program's calls alone in each form");
+        const std::vector<double>& moved = shareByRound[words];
+        double drift = moved.empty() ? 0
+                                     : *std::max_element(moved.begin(), moved.end()) -
+                                           *std::min_element(moved.begin(), moved.end());
+        Figures own = Summarise(costs.own[words]);
+        char note[160];
+        std::snprintf(note, sizeof note,
+                      "less the engine's share in each form; the share moved %.0f us a line "
+                      "between rounds%s",
+                      drift, std::fabs(own.median) < drift ? " (more than this figure)" : "");
+        AddRow("  program's own per line", own, inProcess.own[words], 1.2, note);
+    }
+    Figures call = Summarise(callTimes);
+    char note[160];
+    std::snprintf(note, sizeof note, "round trip: median %.1f us; p99 %.1f us",
+                  call.median - inProcess.call.median, call.p99 - inProcess.call.median);
+    AddRow("trivial call, local vs DLL (us)", call, inProcess.call, 0, note);
+
+    // The formula from the DLL's run (three sizes), checked at this run's; the probe's calls
+    // must be the program's for its figures to be the engine's share.
+    CallCounts programCalls = CountCalls(spans), probeCalls = CountCalls(share);
+    std::string formula = inProcess.a < 0 ? std::string("no formula from the DLL's run")
+                                          : CallsText(programCalls, inProcess.a, inProcess.b);
+    AddRow("engine calls per result (N words)", {}, {}, 0, formula);
+    if (probeCalls.usual != programCalls.usual)
+        AddRow("  the share probe's calls differ", {}, {}, 0,
+               inProcess.a < 0 ? "" : CallsText(probeCalls, inProcess.a, inProcess.b));
+    std::map<int, Figures> usual = MedianShare(share);
+    for (const auto& [words, calls] : probeCalls.usual)
+        if (calls > 0)
+            std::printf("   engine's share of a %d-word result: %.0f us over %d calls, %.0f us a "
+                        "call\n",
+                        words, usual[words].median, calls, usual[words].median / calls);
+    bool gone = WaitForServersToGo();
+    std::printf("   local servers %s\n", gone ? "all ended by themselves" : "STILL RUNNING");
+    return gone;
 }
 
 // 3: process start to the first slider write, beside the probe showing the program's dialog
@@ -492,13 +801,14 @@ bool Soak(const std::wstring& out, int count)
     // The list holds the log's lines as UTF-16 with an entry each; the log has one byte a
     // character and two for each line end.
     double listText = 2.0 * double(b.logBytes - a.logBytes);
+    // SIZE_T is not size_t in the 32-bit build.
     std::printf("   private bytes %zu -> %zu (+%.1f MB; list text about %.1f MB), working set "
                 "%zu -> %zu\n",
-                a.privateBytes, b.privateBytes, grown / 1048576, listText / 1048576, a.workingSet,
-                b.workingSet);
+                size_t(a.privateBytes), size_t(b.privateBytes), grown / 1048576, listText / 1048576,
+                size_t(a.workingSet), size_t(b.workingSet));
     std::printf("   after Reset All%s: private bytes %zu (%+.1f MB on the start), handles %ld, "
                 "windows %ld, GDI objects %ld\n",
-                cleared ? "" : " (not cleared in time)", afterReset.privateBytes,
+                cleared ? "" : " (not cleared in time)", size_t(afterReset.privateBytes),
                 (double(afterReset.privateBytes) - double(a.privateBytes)) / 1048576,
                 afterReset.handles, afterReset.windows, afterReset.gdi);
     std::printf("   handles %ld -> %ld, windows (USER) %ld -> %ld, GDI objects %ld -> %ld\n",
@@ -541,8 +851,16 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     std::wstring out = argv[1];
-    int soak = argc > 2 ? _wtoi(argv[2]) : 10000;
     CreateDirectoryW(out.c_str(), nullptr);
+    if (argc > 2 && std::wstring(argv[2]) == L"--local-server") {
+        bool ok = MeasureLocalServer(out);
+        Say("done");
+        Print(out + L"\\bench-local.csv");
+        if (!ok)
+            std::printf("some measurements did not complete\n");
+        return ok ? 0 : 1;
+    }
+    int soak = argc > 2 ? _wtoi(argv[2]) : 10000;
     // TARVELL_BENCH_SOAK_ONLY leaves out all but the soak, for looking into the soak alone.
     bool soakOnly = GetEnvironmentVariableW(L"TARVELL_BENCH_SOAK_ONLY", nullptr, 0) != 0;
     bool ok = soakOnly || MeasureResults(out);

@@ -3,6 +3,9 @@
 //   floor W,N,...      as a sink of the stand-in, only the work before the processing tick,
 //                      for N utterances of W words each
 //   engine-lines W,N,...  as a sink, each word's engine calls and the lines' log and list work
+//   calls W,N,...      as a sink, exactly the program's engine calls for each result and
+//                      nothing else: the engine's share of a result, in either of its forms
+//   round-trips N OUT  one trivial engine call timed N times, each on its own
 //   lines SIZES OUT    per batch of lines: open, append, close the log and add to a list box
 //   startup OUT [engine] [bare]  the program's dialog doing nothing (bare: a dialog with only
 //                      a box and the slider), ready at its slider's first paint
@@ -87,6 +90,8 @@ public:
     // Set for the lines floor: each word's three engine calls, then the log and the list.
     HWND list = nullptr;
     std::wstring logPath;
+    // Set for the engine's share: the program's calls alone.
+    bool callsOnly = false;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -114,6 +119,11 @@ public:
     {
         if (id != 1)
             return S_OK;
+        if (callsOnly) {
+            ProgramCalls();
+            ++done;
+            return S_OK;
+        }
         if (list) {
             Lines();
             ++done;
@@ -144,6 +154,47 @@ public:
     }
 
 private:
+    // The calls of the program's analysis of a result, in its order, each object held as long
+    // as the program holds it: across processes, letting go of one is a call of its own.
+    void ProgramCalls()
+    {
+        ComPtr<IDgnResult> result;
+        dictation_->get_LastResult(result.GetAddressOf());
+        if (!result)
+            return;
+        LONG halves[4] = {};
+        {
+            ComPtr<ResultTime> start;
+            result->GetStartTime(start.GetAddressOf());
+            start->GetHighPart(&halves[0]);
+            start->GetLowPart(&halves[1]);
+        }
+        {
+            ComPtr<ResultTime> stop;
+            result->GetEndTime(stop.GetAddressOf());
+            stop->GetHighPart(&halves[2]);
+            stop->GetLowPart(&halves[3]);
+        }
+        ComPtr<ResultPhraseList> phrases;
+        result->GetPhrases(phrases.GetAddressOf());
+        LONG phraseCount = 0;
+        phrases->GetCount(&phraseCount);
+        ComPtr<IDgnResPhrase> best;
+        phrases->get_Item(0, best.GetAddressOf());
+        ComPtr<IDgnResWords> words;
+        best->get_Words(words.GetAddressOf());
+        LONG count = 0;
+        words->GetCount(&count);
+        for (LONG i = 0; i < count; ++i) {
+            ComPtr<IDgnResWord> word;
+            words->get_Item(i, word.GetAddressOf());
+            LONG score = 0;
+            word->get_ConfidenceScore(&score);
+            Bstr text;
+            word->get_Text(text.Out());
+        }
+    }
+
     void AppendLine(const wchar_t* text)
     {
         HANDLE file =
@@ -190,8 +241,15 @@ private:
     HWND* fields_;
 };
 
-// batches: (words, utterances); lines: the per-line floor with its engine calls.
-int Floor(const std::vector<std::pair<int, int>>& batches, bool lines)
+enum class Answer
+{
+    BeforeTick,
+    Lines,
+    Calls
+};
+
+// batches: (words, utterances); answer: what the sink does for each result.
+int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer)
 {
     HWND top = TopWindow(L"floor probe");
     HWND target = Child(top, L"EDIT", ES_MULTILINE, 10, 10, 400, 100);
@@ -207,6 +265,8 @@ int Floor(const std::vector<std::pair<int, int>>& batches, bool lines)
     Variant flags(4L);
     dictation->Register(target, flags.Get());
     FloorSink sink(dictation.Get(), fields);
+    sink.callsOnly = answer == Answer::Calls;
+    const bool lines = answer == Answer::Lines;
     ComPtr<IConnectionPointContainer> container;
     ComPtr<IConnectionPoint> point;
     DWORD cookie = 0;
@@ -221,7 +281,7 @@ int Floor(const std::vector<std::pair<int, int>>& batches, bool lines)
         GetTempFileNameW(folder, L"lp", 0, path);
         sink.logPath = path;
     }
-    HWND requests = standin::control::FindRequestWindow(GetCurrentProcessId(), 5000);
+    HWND requests = standin::control::FindEngineRequestWindow(GetCurrentProcessId(), 10000);
     std::vector<standin::Utterance> utterances;
     for (auto [words, repeat] : batches) {
         standin::Utterance utterance;
@@ -291,6 +351,32 @@ int Lines(const std::vector<int>& sizes, const wchar_t* out)
     DeleteFileW(path);
     WriteFigures(out, figures);
     DestroyWindow(top);
+    return 0;
+}
+
+// Against the DLL the call's figure is the engine's own work; against the local server, that
+// and a round trip between the processes.
+int RoundTrips(int count, const wchar_t* out)
+{
+    ComPtr<IDgnEngineControl> engine;
+    if (FAILED(CoCreateInstance(CLSID_DgnEngineControl, nullptr, CLSCTX_ALL, IID_IDgnEngineControl,
+                                reinterpret_cast<void**>(engine.GetAddressOf()))))
+        return 2;
+    LONG source = 0;
+    // The first calls through a new proxy set it up: not what a call costs.
+    for (int i = 0; i < 20; ++i)
+        engine->GetCurrentSource(&source);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> figures;
+    for (int i = 0; i < count; ++i) {
+        LARGE_INTEGER begin, end;
+        QueryPerformanceCounter(&begin);
+        engine->GetCurrentSource(&source);
+        QueryPerformanceCounter(&end);
+        figures.push_back(double(end.QuadPart - begin.QuadPart) * 1e6 / double(frequency.QuadPart));
+    }
+    WriteFigures(out, figures);
     return 0;
 }
 
@@ -430,13 +516,18 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     std::wstring mode = argv[1];
     int code = 1;
-    if (mode == L"floor" || mode == L"engine-lines") {
+    if (mode == L"floor" || mode == L"engine-lines" || mode == L"calls") {
         std::vector<int> sizes = Sizes(argv[2]);
         std::vector<std::pair<int, int>> batches;
         for (size_t i = 0; i + 1 < sizes.size(); i += 2)
             batches.push_back({sizes[i], sizes[i + 1]});
-        code = Floor(batches, mode == L"engine-lines");
-    } else if (mode == L"lines" && argc == 4)
+        Answer answer = mode == L"floor"          ? Answer::BeforeTick
+                        : mode == L"engine-lines" ? Answer::Lines
+                                                  : Answer::Calls;
+        code = Floor(batches, answer);
+    } else if (mode == L"round-trips" && argc == 4)
+        code = RoundTrips(_wtoi(argv[2]), argv[3]);
+    else if (mode == L"lines" && argc == 4)
         code = Lines(Sizes(argv[2]), argv[3]);
     else if (mode == L"startup") {
         auto given = [&](const wchar_t* flag) {

@@ -99,8 +99,11 @@ Session::~Session()
         if (server == nullptr)
             continue;
         // It ends by itself once the program has let go of its last object, or has ended.
-        if (WaitForSingleObject(server, driver::kTimeoutMs) == WAIT_TIMEOUT)
+        if (WaitForSingleObject(server, driver::kTimeoutMs) == WAIT_TIMEOUT) {
+            std::fprintf(stderr, "the local server %lu did not end: ended by force\n",
+                         static_cast<unsigned long>(id));
             TerminateProcess(server, 99);
+        }
         CloseHandle(server);
     }
 }
