@@ -148,12 +148,11 @@ struct Listen
 };
 } // namespace cmd
 
-using Command =
-    std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
-                 cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs, cmd::FileRtf,
-                 cmd::FileWords, cmd::TranscribeFails, cmd::Fail, cmd::ClearFailures, cmd::Dictate,
-                 cmd::Event, cmd::Report, cmd::Crash, cmd::Recogniser, cmd::RecogniserTimeoutMs,
-                 cmd::Listen>;
+using Command = std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
+                             cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs,
+                             cmd::FileRtf, cmd::FileWords, cmd::TranscribeFails, cmd::Fail,
+                             cmd::ClearFailures, cmd::Dictate, cmd::Event, cmd::Report, cmd::Crash,
+                             cmd::Recogniser, cmd::RecogniserTimeoutMs, cmd::Listen>;
 
 struct ParseError
 {

@@ -439,9 +439,8 @@ private:
             problem = "a file is being transcribed";
         else if (port == 0)
             problem = "no recogniser service";
-        std::string source = told.source == cmd::Listen::Wav
-                                 ? "wav " + UnixPath(told.argument)
-                                 : ToUtf8(L"mic " + told.argument);
+        std::string source = told.source == cmd::Listen::Wav ? "wav " + UnixPath(told.argument)
+                                                             : ToUtf8(L"mic " + told.argument);
         while (!source.empty() && source.back() == ' ')
             source.pop_back();
         if (live_)

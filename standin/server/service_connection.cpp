@@ -115,8 +115,8 @@ std::shared_ptr<RecognitionResult> ReadUtterance(ServiceSocket s, std::string& b
     long long start = 0, end = 0;
     int phrases = 0;
     double decodeMs = 0;
-    if (std::sscanf(header.c_str(), "UTT %zu %lld %lld %d %lf %zu", &index, &start, &end,
-                    &phrases, &decodeMs, &words) != 6) {
+    if (std::sscanf(header.c_str(), "UTT %zu %lld %lld %d %lf %zu", &index, &start, &end, &phrases,
+                    &decodeMs, &words) != 6) {
         problem = "the service answered: " + header;
         return nullptr;
     }

@@ -161,7 +161,8 @@ std::vector<e2e::JournalEntry> Of(const std::vector<e2e::JournalEntry>& journal,
 }
 
 class LiveDictation : public testing::TestWithParam<std::string>
-{};
+{
+};
 
 // A corpus file spoken into the virtual microphone at the pace of the clock: the program
 // measures each utterance as the recogniser heard it.
@@ -186,8 +187,8 @@ TEST_P(LiveDictation, TheProgramMeasuresWhatTheRecogniserHears)
         return false;
     };
     // The file plays at its own pace: the list grows while it does.
-    ASSERT_TRUE(driver::WaitWhileProgressing(ended, [&] { return session->Text(IDC_UTTERANCES); },
-                                             60000));
+    ASSERT_TRUE(driver::WaitWhileProgressing(
+        ended, [&] { return session->Text(IDC_UTTERANCES); }, 60000));
     std::vector<e2e::JournalEntry> journal = session.Journal();
     EXPECT_EQ(Of(journal, "listen").back().Field(1), "eof");
 
