@@ -286,7 +286,11 @@ void Print(const std::wstring& csvPath)
         }
         std::printf("%-34s %12.1f %12.1f %12.1f %12.1f %7.2f %7.2f  %s %s\n", row.figure.c_str(),
                     row.program.median, row.program.p99, row.floor.median, row.floor.p99, ratio,
-                    row.target, met ? "ok" : "MISSED", row.note.c_str());
+                    row.target,
+                    row.target <= 0 ? "-"
+                    : met           ? "ok"
+                                    : "MISSED",
+                    row.note.c_str());
         csv << row.figure << "," << row.program.median << "," << row.program.p99 << ","
             << row.floor.median << "," << row.floor.p99 << "," << ratio << "," << row.target << ","
             << (met ? "yes" : "no") << "," << row.note << "\n";
@@ -624,12 +628,14 @@ bool MeasureLocalServer(const std::wstring& out)
                                      : *std::max_element(moved.begin(), moved.end()) -
                                            *std::min_element(moved.begin(), moved.end());
         Figures own = Summarise(costs.own[words]);
-        char note[160];
+        // A figure below zero, or smaller than the share's own drift, is noise: not judged.
+        bool known = own.median > 0 && own.median >= drift;
+        char note[200];
         std::snprintf(note, sizeof note,
                       "less the engine's share in each form; the share moved %.0f us a line "
                       "between rounds%s",
-                      drift, std::fabs(own.median) < drift ? " (more than this figure)" : "");
-        AddRow("  program's own per line", own, inProcess.own[words], 1.2, note);
+                      drift, known ? "" : " (more than this figure: not judged)");
+        AddRow("  program's own per line", own, inProcess.own[words], known ? 1.2 : 0, note);
     }
     Figures call = Summarise(callTimes);
     char note[160];

@@ -108,6 +108,26 @@ int Fail(const std::wstring& what)
     return 1;
 }
 
+// The end of one program run: its figures said, its session log saved and read back.
+int Finish(Demo& demo, driver::Tarvell& tarvell, demo::PositionRun& run, const std::wstring& title,
+           const std::wstring& log, const wchar_t* note = nullptr)
+{
+    Say(title + L": " + tarvell.Text(IDC_UTTERANCES) + L" utterances, " + tarvell.Text(IDC_WORDS) +
+        L" words, average real-time factor " + tarvell.Text(IDC_AVERAGE_RTF) + L", average score " +
+        tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
+    if (note)
+        Say(note);
+    if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
+        return Fail(L"the session log " + log + L" was not saved.");
+    if (tarvell.Exit() != 0u)
+        return Fail(L"Tarvell did not end cleanly.");
+    run.utterances = demo::ParseLoggedUtterances(testfiles::Read(log));
+    if (run.utterances.empty())
+        return Fail(L"the saved log " + log + L" holds no utterance.");
+    demo.runs.push_back(run);
+    return 0;
+}
+
 // One program run at one slider position: every file transcribed, the log saved.
 int RunPosition(Demo& demo, int position)
 {
@@ -136,26 +156,12 @@ int RunPosition(Demo& demo, int position)
             return Fail(L"the transcription of " + file + L" did not run to its end.");
         run.utterancesPerFile.push_back(Utterances(tarvell) - before);
     }
-    Say(L"Slider at " + std::to_wstring(position) + L": " + tarvell.Text(IDC_UTTERANCES) +
-        L" utterances, " + tarvell.Text(IDC_WORDS) + L" words, average real-time factor " +
-        tarvell.Text(IDC_AVERAGE_RTF) + L", average score " +
-        tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
-
     std::wstring suffix = std::to_wstring(position);
     if (position == kMiddlePosition &&
         !SaveThroughDialog(tarvell, IDC_EXPORT_TEXT, demo.folder + L"transcript.txt"))
         return Fail(L"the text was not exported.");
-    std::wstring log = demo.folder + L"session-log-" + suffix + L".txt";
-    if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
-        return Fail(L"the session log was not saved.");
-    if (tarvell.Exit() != 0u)
-        return Fail(L"Tarvell did not end cleanly.");
-
-    run.utterances = demo::ParseLoggedUtterances(testfiles::Read(log));
-    if (run.utterances.empty())
-        return Fail(L"the saved log " + log + L" holds no utterance.");
-    demo.runs.push_back(run);
-    return 0;
+    return Finish(demo, tarvell, run, L"Slider at " + suffix,
+                  demo.folder + L"session-log-" + suffix + L".txt");
 }
 
 // How each listening of the stand-in ended, in order, from its journal: "ended eof" once its
@@ -232,26 +238,14 @@ int RunLive(Demo& demo)
                         std::wstring(outcome.begin(), outcome.end()) + L".");
         run.utterancesPerFile.push_back(Utterances(tarvell) - before);
     }
-    Say(L"Live at " + std::to_wstring(kMiddlePosition) + L": " + tarvell.Text(IDC_UTTERANCES) +
-        L" utterances, " + tarvell.Text(IDC_WORDS) + L" words, average real-time factor " +
-        tarvell.Text(IDC_AVERAGE_RTF) + L", average score " +
-        tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");
-    Say(L"  A live utterance is timed from the moment its speech is heard to begin until its\n"
+    std::wstring middle = std::to_wstring(kMiddlePosition);
+    return Finish(
+        demo, tarvell, run, L"Live at " + middle,
+        demo.folder + L"session-log-live-" + middle + L".txt",
+        L"  A live utterance is timed from the moment its speech is heard to begin until its\n"
         L"  result is ready: the speaking itself, then the wait for the speaker to finish (the\n"
         L"  half second of silence the recogniser's detector waits for) and the finishing. Its\n"
         L"  real-time factor is above 1 by nature; a file's counts the decoding alone.");
-
-    std::wstring log =
-        demo.folder + L"session-log-live-" + std::to_wstring(kMiddlePosition) + L".txt";
-    if (!SaveThroughDialog(tarvell, IDC_SAVE_LOG, log))
-        return Fail(L"the live session log was not saved.");
-    if (tarvell.Exit() != 0u)
-        return Fail(L"Tarvell did not end cleanly.");
-    run.utterances = demo::ParseLoggedUtterances(testfiles::Read(log));
-    if (run.utterances.empty())
-        return Fail(L"the saved log " + log + L" holds no utterance.");
-    demo.runs.push_back(run);
-    return 0;
 }
 
 // The picture of one run at the middle position: the files transcribed, the last one's

@@ -63,6 +63,15 @@ void WaitForTheLastServerToGo()
 
 } // namespace
 
+Utterance Said(const std::wstring& text, LONG score)
+{
+    Utterance utterance;
+    utterance.words.push_back(Word{score, text});
+    utterance.start = std::make_pair(0L, 0L);
+    utterance.end = std::make_pair(0L, 1000L);
+    return utterance;
+}
+
 bool EngineOutOfProcess()
 {
     wchar_t clsid[64] = {};

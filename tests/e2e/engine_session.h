@@ -71,6 +71,9 @@ private:
     HWND requests_ = nullptr;
 };
 
+// One word said in one second.
+Utterance Said(const std::wstring& text, LONG score = 80);
+
 // A WAV of tone bursts of 600 ms with pauses of 500 ms between them, over quiet noise.
 std::wstring SpokenFile(const testfiles::ScratchFolder& folder, const wchar_t* name, int bursts,
                         double snrDb = 30);

@@ -80,15 +80,6 @@ bool HasModule(DWORD processId, const wchar_t* fileName)
     return found;
 }
 
-Utterance Said(const std::wstring& text)
-{
-    Utterance utterance;
-    utterance.words.push_back(Word{80, text});
-    utterance.start = std::make_pair(0L, 0L);
-    utterance.end = std::make_pair(0L, 1000L);
-    return utterance;
-}
-
 bool Busy(Session& session)
 {
     return session->IsEnabled(IDC_STOP);

@@ -32,15 +32,6 @@ int Seconds(const SYSTEMTIME& t)
     return Seconds(t.wHour, t.wMinute, t.wSecond);
 }
 
-Utterance Said(const std::wstring& text, LONG score = 80)
-{
-    Utterance utterance;
-    utterance.words.push_back(Word{score, text});
-    utterance.start = std::make_pair(0L, 0L);
-    utterance.end = std::make_pair(0L, 1000L);
-    return utterance;
-}
-
 // Opens the save dialog with the button, names the target and confirms it.
 std::optional<HWND> OpenSaveDialog(Session& session, int button)
 {
