@@ -69,8 +69,6 @@ void OnIdle()
     PostThreadMessageW(gMainThread, WM_NULL, 0, 0);
 }
 
-// At once, so that a later creation starts a fresh server (with the environment of the
-// program that asks) rather than reaching one that is ending.
 void TakeBackClassObjects()
 {
     if (gEngineControl)
@@ -78,6 +76,13 @@ void TakeBackClassObjects()
     if (gDictEdit)
         gDictEdit->Revoke();
 }
+
+// How long a server with no objects left waits for the program's next creation before it
+// takes its class objects back. Wine's COM hands a creation that meets a server taking its
+// class objects back to the ending server, or waits for one that never registers: a program
+// that releases its first engine object and creates the next at once (as it does at start)
+// must find this server still serving. Once the program has ended, the server ends at once.
+constexpr DWORD kIdleGraceMs = 3000;
 
 bool IsSwitch(const wchar_t* argument, const wchar_t* name)
 {
@@ -102,17 +107,27 @@ HANDLE OpenClient()
     return parent == 0 ? nullptr : OpenProcess(SYNCHRONIZE, FALSE, parent);
 }
 
-// Serves until the last object goes, or until the program that started it has ended without
-// letting go of its objects (killed, crashed): Wine's COM never tells a server that a client
-// vanished, and a server left with its class objects registered would answer the next
-// program with this one's scenario, or not at all once ended by force.
+// Serves until the last object has been gone for the grace, or until the program that started
+// it has ended: with objects still alive (killed, crashed) that is said in the journal. Wine's
+// COM never tells a server that a client vanished, and a server left with its class objects
+// registered would answer the next program with this one's scenario, or not at all once
+// ended by force.
 void Run(HANDLE client)
 {
+    ULONGLONG idleSince = 0; // when the last object went; 0 while objects are alive
     for (;;) {
+        DWORD wait = INFINITE;
+        if (idleSince != 0) {
+            ULONGLONG idle = GetTickCount64() - idleSince;
+            wait = idle >= kIdleGraceMs ? 0 : static_cast<DWORD>(kIdleGraceMs - idle);
+        }
         DWORD handles = client ? 1 : 0;
-        DWORD woke = MsgWaitForMultipleObjects(handles, &client, FALSE, INFINITE, QS_ALLINPUT);
+        // Input left in the queue when the pumping below stopped for the idle check wakes it.
+        DWORD woke =
+            MsgWaitForMultipleObjectsEx(handles, &client, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (client && woke == WAIT_OBJECT_0) {
-            JournalLine("client-gone", {});
+            if (!CanUnload())
+                JournalLine("client-gone", {});
             TakeBackClassObjects();
             return;
         }
@@ -121,15 +136,20 @@ void Run(HANDLE client)
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        if (!gIdle)
-            continue;
         gIdle = false;
-        // A creation that arrives while the class objects are taken back is served to its end.
-        if (CanUnload()) {
-            TakeBackClassObjects();
-            if (CanUnload())
-                return;
+        if (!CanUnload()) {
+            idleSince = 0;
+            continue;
         }
+        if (idleSince == 0)
+            idleSince = GetTickCount64();
+        if (GetTickCount64() - idleSince < kIdleGraceMs)
+            continue;
+        // A creation that arrives while the class objects are taken back is served to its end.
+        TakeBackClassObjects();
+        if (CanUnload())
+            return;
+        idleSince = 0;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "tarvell_driver.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "files.h"
 #include "probe_protocol.h"
@@ -137,6 +138,28 @@ Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidat
     ResumeThread(process_.hThread);
 }
 
+namespace {
+
+// What the program started (a local server of the engine) ends by itself once the program has
+// gone, taking back its class objects first: ended by the job on the way, it would leave
+// Wine's COM handing them to the next program. What is still there after the wait is ended by
+// the job, and said.
+void WaitForTheRestOfTheJob(HANDLE job)
+{
+    auto active = [job]() -> DWORD {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                       sizeof accounting, nullptr))
+            return 0;
+        return accounting.ActiveProcesses;
+    };
+    if (!WaitUntil([&] { return active() == 0; }))
+        std::fprintf(stderr, "%lu processes the program started did not end: ended by force\n",
+                     static_cast<unsigned long>(active()));
+}
+
+} // namespace
+
 Tarvell::~Tarvell()
 {
     if (probeHook_ != nullptr)
@@ -149,8 +172,10 @@ Tarvell::~Tarvell()
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
-    if (job_ != nullptr)
+    if (job_ != nullptr) {
+        WaitForTheRestOfTheJob(job_);
         CloseHandle(job_);
+    }
 }
 
 bool Tarvell::WaitForDialog(DWORD timeoutMs)
