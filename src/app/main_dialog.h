@@ -88,4 +88,7 @@ private:
     ResultsRedraw resultsRedraw_;
     SessionLog log_;
     bool speedFailureShown_ = false;
+    // Set by the end of a transcription: an engine in another process can report the whole
+    // transcription while TranscribeFile is still on its way back.
+    bool transcriptionEnded_ = false;
 };

@@ -73,9 +73,11 @@ LRESULT MainDialog::OnTranscribe(WORD, WORD, HWND)
     Bstr file(path.c_str(), static_cast<UINT>(path.size()));
     if (file.Get() == nullptr)
         return 0;
+    transcriptionEnded_ = false;
     HRESULT hr = Dictation->TranscribeFile(file.Get());
     if (SUCCEEDED(hr)) {
-        SetBusy(true);
+        if (!transcriptionEnded_)
+            SetBusy(true);
         return 0;
     }
     if (hr == E_NOTIMPL) {

@@ -19,5 +19,6 @@ void MainDialog::OnResultReady()
 
 void MainDialog::OnTranscriptionEnded()
 {
+    transcriptionEnded_ = true;
     SetBusy(false);
 }

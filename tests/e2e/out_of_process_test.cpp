@@ -313,7 +313,13 @@ TEST(OutOfProcess, AnEngineThatCrashesDuringATranscriptionLeavesNoDialogBusyForG
     ASSERT_TRUE(session.Start());
     session->SetText(IDC_PATH, file);
     session->Click(IDC_TRANSCRIBE);
-    ASSERT_TRUE(driver::WaitUntil([&] { return !session->Text(IDC_UTTERANCES).empty(); }, 30000));
+    // Under way: the call has come back and a result has been measured.
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] {
+            return !session.Calls("IDgnEditDictation.TranscribeFile").empty() &&
+                   !session->Text(IDC_UTTERANCES).empty();
+        },
+        30000));
     ASSERT_TRUE(session.CrashEngine());
     EXPECT_TRUE(Busy(session));
 
