@@ -265,12 +265,19 @@ int Screenshot(const std::wstring& image, const std::vector<std::wstring>& files
     if (tarvell.Text(IDC_SNR).empty())
         return Fail(L"no signal-to-noise ratio for " + files.back() + L".");
     Sleep(500); // the last repaint
-    driver::Image picture = driver::CaptureWindow(tarvell.Dialog());
+    // The caption is painted last of all, later still on a busy machine.
+    driver::Image picture;
+    bool cross = driver::WaitUntil([&] {
+        picture = driver::CaptureWindow(tarvell.Dialog());
+        if (driver::ShowsCross(picture, driver::CloseButtonRect(tarvell.Dialog())))
+            return true;
+        Sleep(200);
+        return false;
+    });
     if (!driver::SavePng(picture, image))
         return Fail(L"no screenshot.");
-    Say(driver::ShowsCross(picture, driver::CloseButtonRect(tarvell.Dialog()))
-            ? L"Close button: a cross."
-            : L"Close button: no cross (Wine found no symbol font for the caption's buttons).");
+    Say(cross ? L"Close button: a cross."
+              : L"Close button: no cross (Wine found no symbol font for the caption's buttons).");
     Say(L"Pictured at slider " + std::to_wstring(kMiddlePosition) + L": " +
         tarvell.Text(IDC_UTTERANCES) + L" utterances, " + tarvell.Text(IDC_WORDS) +
         L" words, average score " + tarvell.Text(IDC_TOTAL_AVERAGE_SCORE) + L".");

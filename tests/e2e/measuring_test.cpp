@@ -329,8 +329,19 @@ TEST(Measuring, HundredsOfResultsAndAResetLeaveHandlesWindowsAndGdiObjectsAsThey
         session->ClickAndWait(IDC_RESET_ALL);
         EXPECT_TRUE(session.Dictate(Scores({80})));
         EXPECT_TRUE(driver::WaitUntil([&] { return session->Text(IDC_UTTERANCES) == L"1"; }));
-        Sleep(200); // the list's deferred repaint
-        return session->Resources();
+        // The list repaints later, and a busy machine makes that later still: the counts
+        // are read until five reads in a row agree.
+        driver::Tarvell::ResourceCounts counts = session->Resources();
+        int agreeing = 0;
+        driver::WaitUntil([&] {
+            Sleep(100);
+            driver::Tarvell::ResourceCounts now = session->Resources();
+            bool same = now.windows == counts.windows && now.gdiObjects == counts.gdiObjects;
+            agreeing = same ? agreeing + 1 : 0;
+            counts = now;
+            return agreeing == 5;
+        });
+        return counts;
     };
     driver::Tarvell::ResourceCounts before = round(100);
     ASSERT_GT(before.handles, 0);
