@@ -318,6 +318,10 @@ Command ReadCommand(const std::string& key, LineReader& in)
             throw Failure{"file-rtf out of range"};
         return cmd::FileRtf{factor};
     }
+    if (key == "file-inline") {
+        in.End();
+        return cmd::FileInline{};
+    }
     if (key == "file-words")
         return cmd::FileWords{in.Text()};
     if (key == "transcribe-fails") {

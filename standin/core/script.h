@@ -98,6 +98,10 @@ struct FileRtf
 {
     double factor;
 };
+// A file's whole transcription, its end included, is reported before TranscribeFile returns.
+struct FileInline
+{
+};
 struct FileWords
 {
     std::wstring text;
@@ -150,9 +154,9 @@ struct Listen
 
 using Command = std::variant<cmd::Speaker, cmd::Version, cmd::Source, cmd::Model, cmd::Vocabulary,
                              cmd::Parameter, cmd::Feature, cmd::State, cmd::ProcessingMs,
-                             cmd::FileRtf, cmd::FileWords, cmd::TranscribeFails, cmd::Fail,
-                             cmd::ClearFailures, cmd::Dictate, cmd::Event, cmd::Report, cmd::Crash,
-                             cmd::Recogniser, cmd::RecogniserTimeoutMs, cmd::Listen>;
+                             cmd::FileRtf, cmd::FileInline, cmd::FileWords, cmd::TranscribeFails,
+                             cmd::Fail, cmd::ClearFailures, cmd::Dictate, cmd::Event, cmd::Report,
+                             cmd::Crash, cmd::Recogniser, cmd::RecogniserTimeoutMs, cmd::Listen>;
 
 struct ParseError
 {

@@ -157,8 +157,12 @@ public:
         transcription_.next = 0;
         transcription_.running = true;
         ++transcription_.generation;
-        window_.Post(kTranscribeNext, transcription_.generation);
-        return call.Finish(S_OK, "utterances=" + std::to_string(transcription_.plan.size()));
+        size_t count = transcription_.plan.size();
+        if (CurrentProfile().fileInline)
+            TranscribeWhole(transcription_.generation);
+        else
+            window_.Post(kTranscribeNext, transcription_.generation);
+        return call.Finish(S_OK, "utterances=" + std::to_string(count));
     }
 
     STDMETHODIMP TranscribeStop() override
@@ -343,6 +347,16 @@ private:
             window_.Post(kTranscribeNext, generation);
     }
 
+    // Every utterance and the end inside the call, as an engine of its own may report them.
+    void TranscribeWhole(WPARAM generation)
+    {
+        Transcription& t = transcription_;
+        while (t.running && generation == t.generation && t.next < t.plan.size())
+            TranscribeNext(generation);
+        if (t.running && generation == t.generation)
+            EndTranscription(true);
+    }
+
     HRESULT StartRecogniser(Call& call, const std::wstring& name, LONG port)
     {
         HRESULT failure = E_FAIL;
@@ -494,12 +508,15 @@ private:
         }
     }
 
-    void EndTranscription()
+    void EndTranscription(bool raiseNow = false)
     {
         transcription_.link.reset();
         transcription_.running = false;
         ++transcription_.generation;
-        window_.Post(kTranscribeEnd);
+        if (raiseNow)
+            points_.Raise(kDgnEventTranscriptionEnded);
+        else
+            window_.Post(kTranscribeEnd);
     }
 
     // One utterance: recognition starts, the work is done, the text is typed, the result is ready.

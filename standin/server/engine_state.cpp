@@ -151,6 +151,8 @@ void ApplySettings(const Command& command)
                 p.processingMs = c.ms;
             } else if constexpr (std::is_same_v<T, cmd::FileRtf>) {
                 p.fileRtf = c.factor;
+            } else if constexpr (std::is_same_v<T, cmd::FileInline>) {
+                p.fileInline = true;
             } else if constexpr (std::is_same_v<T, cmd::FileWords>) {
                 p.fileWords = c.text;
             } else if constexpr (std::is_same_v<T, cmd::TranscribeFails>) {

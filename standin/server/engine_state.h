@@ -26,6 +26,7 @@ struct Profile
     std::map<LONG, LONG> features;
     double processingMs = 5;
     double fileRtf = 0.1;
+    bool fileInline = false;
     std::wstring fileWords;
     std::vector<cmd::TranscribeFails> transcribeFails;
     // The recogniser service's loopback port; none: TARVELL_STANDIN_RECOGNISER decides.

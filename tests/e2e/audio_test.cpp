@@ -149,6 +149,26 @@ TEST(Audio, StopEndsTheTranscriptionEarly)
     EXPECT_EQ(session->Exit(), 0u);
 }
 
+// An engine may report a file's whole transcription, its end included, before TranscribeFile
+// has come back: the dialog is ready again once it has.
+TEST(Audio, AnEndReportedBeforeTheCallReturnsLeavesTheDialogReady)
+{
+    testfiles::ScratchFolder folder;
+    std::wstring file = SpokenFile(folder, L"two.wav", 2);
+    Scenario scenario = NormalProfile();
+    scenario.Line("file-inline");
+    Session session(scenario);
+    ASSERT_TRUE(session.Start());
+    session->SetText(IDC_PATH, file);
+    session->Click(IDC_TRANSCRIBE);
+    EXPECT_TRUE(driver::WaitUntil([&] {
+        return !session.Calls("IDgnEditDictation.TranscribeFile").empty() &&
+               session->IsEnabled(IDC_TRANSCRIBE);
+    }));
+    EXPECT_EQ(session->Text(IDC_UTTERANCES), L"2");
+    EXPECT_EQ(session->Exit(), 0u);
+}
+
 TEST(Audio, EscapeWhileBusyEndsTheProgramAndReleasesTheEngine)
 {
     testfiles::ScratchFolder folder;
