@@ -36,5 +36,10 @@ LRESULT MainDialog::OnSpeedAccuracyDraw(int, NMHDR*)
         std::swprintf(text, 64, L"%i", static_cast<int>(position));
         ShowControlText(Window(), IDC_CURRENT_SPEED, text);
     }
+    // An engine in another process is called through COM's loop, which may paint the slider
+    // again at a new position; that inner write ends first, and this one would leave the
+    // engine behind the slider. One more paint writes the position it shows now.
+    if (SendDlgItemMessageW(Window(), IDC_SPEED_ACCURACY, TBM_GETPOS, 0, 0) != position)
+        InvalidateRect(GetDlgItem(Window(), IDC_SPEED_ACCURACY), nullptr, FALSE);
     return 0;
 }

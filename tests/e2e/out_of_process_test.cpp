@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include <commctrl.h>
 #include <oleauto.h>
 #include <psapi.h>
 #include <wrl/client.h>
@@ -273,6 +274,44 @@ TEST(OutOfProcess, EventsThatArriveWhileABoxIsOpenAreMeasuredOnceInOrder)
     // The engine is gone for the program: the box ends it.
     session->Dismiss(*box);
     EXPECT_EQ(session->WaitForExit(), 0u);
+}
+
+// A paint of the slider waits in its engine calls, and COM's loop paints the slider again
+// inside them: the inner write ends first. The engine must still end at the slider's position.
+TEST(OutOfProcess, ASliderMovedWhileItsWriteWaitsLeavesTheEngineAtTheLastPosition)
+{
+    Session session;
+    ASSERT_TRUE(session.Start());
+    auto writes = [&] { return session.Calls("IDgnEngineControl.SetParameter"); };
+    ASSERT_TRUE(driver::WaitUntil([&] { return !writes().empty(); }));
+    // The engine's thread works on an utterance for four seconds: calls to it wait meanwhile.
+    Utterance slow = Said(L"slow");
+    slow.processingMs = 4000;
+    ASSERT_TRUE(session.Dictate(slow));
+    ASSERT_TRUE(driver::WaitUntil([&] {
+        for (const JournalEntry& entry : session.Journal())
+            if (entry.kind == "event-end" &&
+                entry.Field(0) == std::to_string(kDgnEventRecognitionStarted))
+                return true;
+        return false;
+    }));
+    size_t before = writes().size();
+    HWND slider = session->Control(IDC_SPEED_ACCURACY);
+    auto move = [&](LPARAM position) {
+        SendMessageTimeoutW(slider, TBM_SETPOS, TRUE, position, SMTO_BLOCK, driver::kTimeoutMs,
+                            nullptr);
+    };
+    move(60);
+    // Its paint has begun once the update region is empty; it then waits in its first call.
+    ASSERT_TRUE(driver::WaitUntil([&] { return !GetUpdateRect(slider, nullptr, FALSE); }));
+    move(70);
+    ASSERT_TRUE(driver::WaitWhileProgressing([&] { return writes().size() >= before + 2; },
+                                             [&] { return writes().size(); }));
+    EXPECT_TRUE(driver::WaitUntil([&] {
+        return writes().back().Arguments() == "7 I4:70" &&
+               session->Text(IDC_CURRENT_SPEED) == L"70";
+    })) << writes().back().Arguments();
+    EXPECT_EQ(session->Exit(), 0u);
 }
 
 // A crashed engine: the operation that needs it next fails through the program's own report,
