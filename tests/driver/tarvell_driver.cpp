@@ -119,11 +119,18 @@ Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidat
     std::wstring environment = EnvironmentBlock(extra);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(), nullptr,
-                        &startup, &process_)) {
+    // A busy machine can refuse a new process for a moment: tried again, and said.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                           CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(),
+                           nullptr, &startup, &process_))
+            break;
+        std::fprintf(stderr, "tarvell.exe could not be started (attempt %d): error %lu\n", attempt,
+                     static_cast<unsigned long>(GetLastError()));
         process_ = {};
-        return;
+        if (attempt == 3)
+            return;
+        Sleep(500);
     }
     job_ = CreateJobObjectW(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
@@ -193,6 +200,10 @@ bool Tarvell::WaitForDialog(DWORD timeoutMs)
             return !Running();
         },
         timeoutMs);
+    DWORD exitCode = 0;
+    if (dialog_ == nullptr && GetExitCodeProcess(process_.hProcess, &exitCode))
+        std::fprintf(stderr, "tarvell.exe showed no dialog: exit code 0x%08lx\n",
+                     static_cast<unsigned long>(exitCode));
     return dialog_ != nullptr;
 }
 
