@@ -119,7 +119,8 @@ Tarvell::Tarvell(const Environment& extra) : tempFilesBefore_(SessionLogCandidat
     std::wstring environment = EnvironmentBlock(extra);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    // A busy machine can refuse a new process for a moment: tried again, and said.
+    // Wine reports a new process that dies while it loads as a refused start; on a busy
+    // machine that passes: tried again, and said.
     for (int attempt = 1;; ++attempt) {
         if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                            CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED, environment.data(),
