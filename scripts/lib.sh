@@ -99,6 +99,43 @@ use_dialog_face() {
         /d Arimo /f </dev/null >/dev/null 2>&1
 }
 
+# A display of the prefix's own, a second Xvfb, for a prefix whose programs run beside those
+# of another prefix: on one display, a window one Wine activates takes the keyboard focus from
+# the other Wine's windows. Its number is kept in the prefix, where use_prefix_display and the
+# tests' runner read it.
+start_prefix_display() {
+    stop_prefix_display
+    local number="$WINEPREFIX/.display"
+    rm -f "$number"
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$number" </dev/null >/dev/null 2>&1 &
+    echo $! >"$WINEPREFIX/.display.pid"
+    local i
+    for i in $(seq 100); do
+        [ -s "$number" ] && break
+        sleep 0.1
+    done
+    [ -s "$number" ] || return 1
+    use_prefix_display
+}
+
+use_prefix_display() {
+    if [ -s "$WINEPREFIX/.display" ]; then
+        DISPLAY=":$(cat "$WINEPREFIX/.display")"
+        export DISPLAY
+    fi
+}
+
+# Ends the prefix's display, by the process id it recorded, and only if that is still an Xvfb.
+stop_prefix_display() {
+    local pidfile="$WINEPREFIX/.display.pid" pid
+    [ -f "$pidfile" ] || return 0
+    pid=$(cat "$pidfile")
+    if [ -n "$pid" ] && grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -f "$pidfile" "$WINEPREFIX/.display"
+}
+
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k </dev/null >/dev/null 2>&1 || true

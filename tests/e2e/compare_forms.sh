@@ -11,7 +11,8 @@ for form in inprocess local; do
     prefix=$inprocess
     [ "$form" = local ] && prefix=$local
     WINEPREFIX=$prefix TARVELL_COMPARISON_OUT=$(WINEPREFIX=$prefix winepath -w "$out/$form.txt") \
-        wine "$exe" --gtest_filter='Comparison.*' >"$out/$form.log" 2>&1 </dev/null
+        "$(dirname "$0")/wine_on_prefix_display.sh" "$exe" --gtest_filter='Comparison.*' \
+        >"$out/$form.log" 2>&1 </dev/null
     if [ ! -s "$out/$form.txt" ]; then
         echo "compare: the $form session wrote nothing; its output:" >&2
         cat "$out/$form.log" >&2
