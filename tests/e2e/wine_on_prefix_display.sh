@@ -1,8 +1,6 @@
-#!/bin/sh
+#!/bin/bash
 # Runs a test program under Wine on the display of its prefix, where the prefix has one of its
 # own (the local server's prefix, whose programs run beside the test prefix's).
-if [ -s "${WINEPREFIX:-}/.display" ]; then
-    DISPLAY=":$(cat "$WINEPREFIX/.display")"
-    export DISPLAY
-fi
+source "$(dirname "$0")/../../scripts/lib.sh"
+use_prefix_display
 exec wine "$@"
