@@ -160,6 +160,16 @@ HWND FindRequestWindow(DWORD processId, DWORD timeoutMs)
     }
 }
 
+std::vector<HWND> RequestWindowsOf(DWORD processId)
+{
+    std::wstring title = L"Tarvell stand-in " + std::to_wstring(processId);
+    std::vector<HWND> windows;
+    for (HWND window = nullptr;
+         (window = FindWindowExW(HWND_MESSAGE, window, kWindowClass, title.c_str())) != nullptr;)
+        windows.push_back(window);
+    return windows;
+}
+
 std::vector<ProcessEntry> ProcessesNamed(const wchar_t* image)
 {
     std::vector<ProcessEntry> found;

@@ -48,6 +48,9 @@ inline constexpr wchar_t kServerExecutable[] = L"tarvell_standin_server.exe";
 
 // The request window of the stand-in's dictation object in a process; null after the timeout.
 HWND FindRequestWindow(DWORD processId, DWORD timeoutMs);
+// Every request window of a process: a server holds one for each dictation object it has made.
+std::vector<HWND> RequestWindowsOf(DWORD processId);
+
 struct ProcessEntry
 {
     DWORD id;
