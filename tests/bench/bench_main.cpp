@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "call_times.h"
 #include "core/spectral_work.h"
 #include "engine_session.h"
 #include "resources/resource.h"
@@ -73,13 +74,18 @@ void ForEachJournalLine(const std::wstring& path,
 }
 
 // Per result event: the span to the end stamp's low half, the whole Invoke, the words listed,
-// the engine calls made inside it.
+// the engine calls made inside it; where the calls were timed in the program, the time it
+// spent in the event and the part of that outside the calls it made.
 struct ResultSpan
 {
+    long long begin = 0;
     double beforeTick = -1;
     double invoke = 0;
     int words = 0;
     int calls = 0;
+    double inProgram = -1;
+    double own = -1;
+    int callsOut = 0; // the engine calls and COM's own (QueryInterface, Release) across
 };
 
 std::vector<ResultSpan> ResultSpans(const std::wstring& journal)
@@ -94,6 +100,7 @@ std::vector<ResultSpan> ResultSpans(const std::wstring& journal)
             begin = micros;
             lowHalves = 0;
             span = {};
+            span.begin = micros;
         } else if (begin >= 0 && kind == "call" && !fields.empty()) {
             ++span.calls;
             if (fields[0] == "ResultTime.GetLowPart" && ++lowHalves == 2)
@@ -118,25 +125,52 @@ std::vector<double> ReadFigures(const std::wstring& path)
     return figures;
 }
 
-// Runs the probe in this process's environment (the stand-in's variables set as for the program).
+// The probe, started in this process's environment (the stand-in's variables set as for the
+// program); ended by force if it has not ended by itself when let go.
+class Probe
+{
+public:
+    explicit Probe(const std::wstring& arguments)
+    {
+        std::wstring path = Beside(L"tarvell_bench_probe.exe");
+        std::wstring commandLine = L"\"" + path + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process_))
+            process_ = {};
+    }
+    ~Probe()
+    {
+        if (!process_.hProcess)
+            return;
+        if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0)
+            TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+
+    bool Started() const { return process_.hProcess != nullptr; }
+    DWORD Id() const { return process_.dwProcessId; }
+    bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    // Whether it ended by itself in the time, with nothing gone wrong.
+    bool Finish(DWORD timeoutMs)
+    {
+        DWORD code = 1;
+        return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+               GetExitCodeProcess(process_.hProcess, &code) && code == 0;
+    }
+
+private:
+    PROCESS_INFORMATION process_ = {};
+};
+
 bool RunProbe(const std::wstring& arguments, DWORD timeoutMs = 300000)
 {
-    std::wstring path = Beside(L"tarvell_bench_probe.exe");
-    std::wstring commandLine = L"\"" + path + L"\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    if (!ended)
-        TerminateProcess(process.hProcess, 99);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ended && code == 0;
+    Probe probe(arguments);
+    return probe.Started() && probe.Finish(timeoutMs);
 }
 
 void UseStandinFiles(const std::wstring& scenario, const std::wstring& journal)
@@ -175,6 +209,7 @@ public:
                                                  program_->ProcessId(), driver::kTimeoutMs));
     }
     bool Dictate(const Utterance& utterance) { return control::Dictate(requests_, utterance); }
+    HWND Requests() const { return requests_; }
     const std::wstring& JournalPath() const { return journal_; }
     long long StartStamp() const { return startStamp_; }
     std::vector<JournalEntry> Calls(const std::string& operation) const
@@ -206,10 +241,8 @@ Utterance Words(int count)
     return utterance;
 }
 
-// How often the bench asks the program how many results it has counted. Against the local
-// server the program answers while it waits inside a marshaled call, so there it is asked
-// seldom: its answers would count into the results' cost.
-DWORD pollMs = 20;
+// How often the bench asks the program how many results it has counted.
+const DWORD kPollMs = 20;
 
 int Completed(Run& session)
 {
@@ -243,7 +276,7 @@ bool DictateAll(Run& session, const std::vector<Utterance>& utterances, int befo
                 return false;
             ++sent;
         }
-        Sleep(pollMs);
+        Sleep(kPollMs);
     }
 }
 
@@ -323,6 +356,38 @@ int LinesOf(int words)
     return words + 9;
 }
 
+// Loads the call timer into the program and the server it started.
+bool TimeCalls(Run& session)
+{
+    std::wstring dll = Beside(L"tarvell_call_timer.dll");
+    std::vector<DWORD> servers = control::ServersStartedBy(session->ProcessId());
+    if (servers.empty() || !bench::LoadInto(session->ProcessId(), dll))
+        return false;
+    for (DWORD server : servers)
+        if (!bench::LoadInto(server, dll))
+            return false;
+    return true;
+}
+
+// Each result's share of the calls that came into the program while it lasted.
+void AddTimesInProgram(std::vector<ResultSpan>& spans,
+                       const std::vector<bench::IncomingCall>& calls)
+{
+    auto call = calls.begin();
+    for (ResultSpan& span : spans) {
+        while (call != calls.end() && call->start < span.begin)
+            ++call;
+        span.inProgram = span.own = 0;
+        for (;
+             call != calls.end() && call->start <= span.begin + static_cast<long long>(span.invoke);
+             ++call) {
+            span.inProgram += double(call->span);
+            span.own += double(call->own);
+            span.callsOut += call->outCalls;
+        }
+    }
+}
+
 // One session of the program dictated the batches in turn; its result events.
 bool ProgramSpans(const std::wstring& out, const Batches& batches, std::vector<ResultSpan>& spans)
 {
@@ -356,6 +421,79 @@ bool EngineShareSpans(const std::wstring& out, const Batches& batches,
         return false;
     spans = ResultSpans(journal);
     return !spans.empty();
+}
+
+// The probe's window, once it says how many results it has answered.
+HWND ProbeWindow(DWORD processId)
+{
+    for (HWND window : driver::WindowsOf(processId))
+        if (driver::ClassOf(window) == L"#32770" && !driver::WindowText(window).empty() &&
+            iswdigit(driver::WindowText(window)[0]))
+            return window;
+    return nullptr;
+}
+
+// The program and the probe answer the same utterances in turn, one result at a time, from
+// the one local server that the program started (it serves every client), each with the call
+// timer in it, writing into callTimes: whatever the machine does meanwhile, both see it alike,
+// and the probe's time outside its calls stands beside the program's, result by result.
+bool PacedSpans(const std::wstring& out, const std::wstring& callTimes, const Batches& batches,
+                std::vector<ResultSpan>& program, std::vector<ResultSpan>& probe)
+{
+    Run session(out, BenchProfile());
+    if (!session.Start() || !TimeCalls(session)) {
+        std::printf("the call timer could not be loaded into the program and its server\n");
+        return false;
+    }
+    std::vector<DWORD> servers = control::ServersStartedBy(session->ProcessId());
+    Probe paced(L"paced-calls " + BatchText(batches));
+    HWND probeWindow = nullptr;
+    if (!paced.Started() ||
+        !driver::WaitUntil([&] { return (probeWindow = ProbeWindow(paced.Id())) != nullptr; }))
+        return false;
+    // The probe's dictation object has the server's other request window.
+    HWND probeRequests = nullptr;
+    for (HWND window : control::RequestWindowsOf(servers.front()))
+        if (window != session.Requests())
+            probeRequests = window;
+    if (!probeRequests) {
+        std::printf("the probe did not reach the program's local server\n");
+        return false;
+    }
+    // Asked inside a result, the program answers while it waits in a call: into the engine's
+    // share, not its own time. Seldom asked, it keeps the machine as quiet for one as for the
+    // other.
+    auto answered = [](const std::function<int()>& count, int before) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 60000; Sleep(50))
+            if (count() > before)
+                return true;
+        return false;
+    };
+    auto probeDone = [&] { return _wtoi(driver::WindowText(probeWindow).c_str()); };
+    int done = 0;
+    for (auto [words, count] : batches)
+        for (int i = 0; i < count; ++i, ++done) {
+            Utterance utterance = Words(words);
+            if (!session.Dictate(utterance) || !answered([&] { return Completed(session); }, done))
+                return false;
+            // The probe's last answer ends it: its title may be gone before it is read.
+            if (!control::Dictate(probeRequests, utterance) ||
+                !answered([&] { return paced.Running() ? probeDone() : done + 1; }, done))
+                return false;
+        }
+    if (!paced.Finish(60000))
+        return false;
+    session->Click(IDOK);
+    session.EndWithExit();
+    // One journal, the results in turn: each client's are those its calls came into.
+    std::vector<ResultSpan> all = ResultSpans(session.JournalPath());
+    program = probe = all;
+    AddTimesInProgram(program, bench::ReadIncomingCalls(callTimes, session->ProcessId()));
+    AddTimesInProgram(probe, bench::ReadIncomingCalls(callTimes, paced.Id()));
+    auto untimed = [](const ResultSpan& span) { return span.inProgram <= 0; };
+    program.erase(std::remove_if(program.begin(), program.end(), untimed), program.end());
+    probe.erase(std::remove_if(probe.begin(), probe.end(), untimed), probe.end());
+    return true;
 }
 
 // One trivial engine call, timed in the probe's process; the journal is on, as for the rest.
@@ -573,10 +711,13 @@ bool MeasureResults(const std::wstring& out)
     return true;
 }
 
-// The same sizes of result against the local server: each result's whole cost, the engine's
-// share (a probe making only the program's calls, against the same server) and the rest, the
-// program's own, beside the same figures against the DLL; the calls a result makes; and what
-// one marshaled call costs.
+// The same sizes of result against the local server, beside the same figures against the DLL.
+// A channel hook in the program, its server and the probe times each event's span inside the
+// process it reaches and the waits in the calls made from it. The program's own time is its
+// time in the event outside those waits, less the same time in the probe, which makes only the
+// program's calls: what is left of the proxies' packing and unpacking there. The engine's share
+// is the rest: the waits, the proxies' work and the event's way there and back. Then the calls
+// a result makes, and what one marshaled call costs.
 bool MeasureLocalServer(const std::wstring& out)
 {
     if (!EngineOutOfProcess()) {
@@ -591,52 +732,65 @@ bool MeasureLocalServer(const std::wstring& out)
     // Its journals apart from the DLL's, which stay for a look.
     std::wstring folder = out + L"\\local";
     CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring timerFolder = folder + L"\\calls";
+    CreateDirectoryW(timerFolder.c_str(), nullptr);
+    // The program starts its server: both inherit the variable, and so does the probe.
+    SetEnvironmentVariableW(bench::kCallTimesVariable, timerFolder.c_str());
     // A marshaled call costs milliseconds on a busy machine: fewer results than against the
-    // DLL, of the sizes it had, and a result of 1,000 words is left to the DLL's run. The
-    // program and the probe take turns, so that both see the machine as busy as it is.
-    const Batches batches = {{10, 20}, {100, 3}};
-    const int rounds = 2;
-    pollMs = 250;
-    std::vector<ResultSpan> spans, share;
-    // How far the engine's share moved between rounds: the program's own time is known no
-    // closer than that.
-    std::map<int, std::vector<double>> shareByRound;
-    for (int round = 0; round < rounds; ++round) {
-        Say("local server: 20 x 10 words, 3 x 100; then the engine's share alone");
-        std::vector<ResultSpan> programRound, shareRound;
-        if (!ProgramSpans(folder, batches, programRound) ||
-            !EngineShareSpans(folder, batches, shareRound))
-            return false;
-        spans.insert(spans.end(), programRound.begin(), programRound.end());
-        share.insert(share.end(), shareRound.begin(), shareRound.end());
-        for (const auto& [words, figures] : MedianShare(shareRound))
-            shareByRound[words].push_back(figures.median / LinesOf(words));
+    // DLL, of the sizes it had; a result of 1,000 words is left to the DLL's run.
+    const Batches batches = {{10, 30}, {100, 8}};
+    std::vector<ResultSpan> spans, probeSpans;
+    Say("local server: 30 x 10 words, 8 x 100, the program and the probe in turn");
+    bool measured = PacedSpans(folder, timerFolder, batches, spans, probeSpans);
+    SetEnvironmentVariableW(bench::kCallTimesVariable, nullptr);
+    if (!measured)
+        return false;
+    // Per line, each result beside the probe's answer to the same utterance just after it: the
+    // whole; the program's time in the event outside its calls, less the probe's (the proxies'
+    // packing and unpacking, which the probe's calls need too); the wait in the calls; the
+    // event's way there and back.
+    std::map<int, std::vector<double>> whole, share, wait, delivery, inside, own, proxies;
+    for (size_t i = 0; i < spans.size() && i < probeSpans.size(); ++i) {
+        const ResultSpan& span = spans[i];
+        const ResultSpan& beside = probeSpans[i];
+        if (span.inProgram <= 0 || beside.inProgram <= 0 || beside.words != span.words)
+            continue;
+        double lines = LinesOf(span.words);
+        whole[span.words].push_back(span.invoke / lines);
+        inside[span.words].push_back(span.own / lines);
+        proxies[span.words].push_back(beside.own / lines);
+        own[span.words].push_back((span.own - beside.own) / lines);
+        share[span.words].push_back((span.invoke - span.own + beside.own) / lines);
+        wait[span.words].push_back((span.inProgram - span.own) / lines);
+        delivery[span.words].push_back((span.invoke - span.inProgram) / lines);
     }
+    if (own.empty()) {
+        std::printf("the call timer recorded no result in the program or the probe\n");
+        return false;
+    }
+    for (auto [words, count] : batches) {
+        std::string size = std::to_string(words) + " words";
+        AddRow("local: cost per line, " + size + " (us)", Summarise(whole[words]),
+               inProcess.whole[words], 0, "floor: the same against the DLL");
+        AddRow("  engine's share per line", Summarise(share[words]), inProcess.share[words], 0,
+               "the three below; floor: the program's calls alone against the DLL");
+        AddRow("    waiting in the calls", Summarise(wait[words]), {}, 0, "timed in the program");
+        AddRow("    the proxies' work", Summarise(proxies[words]), {}, 0,
+               "the probe's time outside the same calls");
+        AddRow("    the event's way", Summarise(delivery[words]), {}, 0,
+               "the event to the program and back, less the program's time in it");
+        char note[160];
+        std::snprintf(
+            note, sizeof note,
+            "outside its calls %.0f us, less the probe's; floor: the same against the DLL",
+            Summarise(inside[words]).median);
+        AddRow("  program's own per line", Summarise(own[words]), inProcess.own[words], 1.2, note);
+    }
+
     Say("local server: one call 500 times");
     std::vector<double> callTimes;
     if (!CallTimes(folder, callTimes))
         return false;
-    LineCosts costs = CostsPerLine(spans, share);
-    for (auto [words, count] : batches) {
-        std::string size = std::to_string(words) + " words";
-        AddRow("local: cost per line, " + size + " (us)", Summarise(costs.whole[words]),
-               inProcess.whole[words], 0, "floor: the same against the DLL");
-        AddRow("  engine's share per line", Summarise(costs.share[words]), inProcess.share[words],
-               0, "the program's calls alone in each form");
-        const std::vector<double>& moved = shareByRound[words];
-        double drift = moved.empty() ? 0
-                                     : *std::max_element(moved.begin(), moved.end()) -
-                                           *std::min_element(moved.begin(), moved.end());
-        Figures own = Summarise(costs.own[words]);
-        // A figure below zero, or smaller than the share's own drift, is noise: not judged.
-        bool known = own.median > 0 && own.median >= drift;
-        char note[200];
-        std::snprintf(note, sizeof note,
-                      "less the engine's share in each form; the share moved %.0f us a line "
-                      "between rounds%s",
-                      drift, known ? "" : " (more than this figure: not judged)");
-        AddRow("  program's own per line", own, inProcess.own[words], known ? 1.2 : 0, note);
-    }
     Figures call = Summarise(callTimes);
     char note[160];
     std::snprintf(note, sizeof note, "round trip: median %.1f us; p99 %.1f us",
@@ -644,20 +798,27 @@ bool MeasureLocalServer(const std::wstring& out)
     AddRow("trivial call, local vs DLL (us)", call, inProcess.call, 0, note);
 
     // The formula from the DLL's run (three sizes), checked at this run's; the probe's calls
-    // must be the program's for its figures to be the engine's share.
-    CallCounts programCalls = CountCalls(spans), probeCalls = CountCalls(share);
+    // must be the program's for its time outside them to be the proxies' work.
+    CallCounts programCalls = CountCalls(spans), probeCalls = CountCalls(probeSpans);
     std::string formula = inProcess.a < 0 ? std::string("no formula from the DLL's run")
                                           : CallsText(programCalls, inProcess.a, inProcess.b);
     AddRow("engine calls per result (N words)", {}, {}, 0, formula);
     if (probeCalls.usual != programCalls.usual)
-        AddRow("  the share probe's calls differ", {}, {}, 0,
+        AddRow("  the probe's calls differ", {}, {}, 0,
                inProcess.a < 0 ? "" : CallsText(probeCalls, inProcess.a, inProcess.b));
-    std::map<int, Figures> usual = MedianShare(share);
-    for (const auto& [words, calls] : probeCalls.usual)
+    std::map<int, std::vector<double>> callsOut;
+    for (const ResultSpan& span : spans)
+        callsOut[span.words].push_back(span.callsOut);
+    for (const auto& [words, calls] : programCalls.usual) {
+        double waited = Summarise(wait[words]).median * LinesOf(words);
+        double packed = Summarise(proxies[words]).median * LinesOf(words);
         if (calls > 0)
-            std::printf("   engine's share of a %d-word result: %.0f us over %d calls, %.0f us a "
+            std::printf("   a %d-word result: %d engine calls, %d calls across with COM's own; "
+                        "%.0f us waiting in them and %.0f us in their proxies, %.0f us an engine "
                         "call\n",
-                        words, usual[words].median, calls, usual[words].median / calls);
+                        words, calls, int(Summarise(callsOut[words]).median), waited, packed,
+                        (waited + packed) / calls);
+    }
     bool gone = WaitForServersToGo();
     std::printf("   local servers %s\n", gone ? "all ended by themselves" : "STILL RUNNING");
     return gone;

@@ -5,6 +5,8 @@
 //   engine-lines W,N,...  as a sink, each word's engine calls and the lines' log and list work
 //   calls W,N,...      as a sink, exactly the program's engine calls for each result and
 //                      nothing else: the engine's share of a result, in either of its forms
+//   paced-calls W,N,...  the same, its utterances dictated by the bench, one at a time, each
+//                      after one of the program's; its window's title counts the results
 //   round-trips N OUT  one trivial engine call timed N times, each on its own
 //   lines SIZES OUT    per batch of lines: open, append, close the log and add to a list box
 //   startup OUT [engine] [bare]  the program's dialog doing nothing (bare: a dialog with only
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "app/com_owners.h"
+#include "call_times.h"
 #include "control/standin_control.h"
 #include "core/spectral_work.h"
 #include "engine/dgn_interfaces.h"
@@ -241,6 +244,29 @@ private:
     HWND* fields_;
 };
 
+// With the bench's call timer asked for, this process's calls and its server's are timed as
+// the program's are.
+bool TimeCalls()
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dll = self;
+    dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"tarvell_call_timer.dll";
+    if (!LoadLibraryW(dll.c_str()))
+        return false;
+    for (DWORD server : standin::control::ServersStartedBy(GetCurrentProcessId()))
+        if (!bench::LoadInto(server, dll))
+            return false;
+    return true;
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[32] = {};
+    GetWindowTextW(window, text, 32);
+    return text;
+}
+
 enum class Answer
 {
     BeforeTick,
@@ -248,8 +274,9 @@ enum class Answer
     Calls
 };
 
-// batches: (words, utterances); answer: what the sink does for each result.
-int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer)
+// batches: (words, utterances); answer: what the sink does for each result; paced: the bench
+// dictates, and reads from the window's title how many results are done ("0" once ready).
+int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer, bool paced = false)
 {
     HWND top = TopWindow(L"floor probe");
     HWND target = Child(top, L"EDIT", ES_MULTILINE, 10, 10, 400, 100);
@@ -264,6 +291,10 @@ int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer)
         return 2;
     Variant flags(4L);
     dictation->Register(target, flags.Get());
+    // The program's sink keeps the engine's type library loaded for its events; held here too,
+    // the proxies made for each result's objects find it loaded, as they do in the program.
+    ComPtr<ITypeLib> library;
+    LoadRegTypeLib(LIBID_DNSTools, kDnsToolsMajor, kDnsToolsMinor, 0, library.GetAddressOf());
     FloorSink sink(dictation.Get(), fields);
     sink.callsOnly = answer == Answer::Calls;
     const bool lines = answer == Answer::Lines;
@@ -282,6 +313,10 @@ int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer)
         sink.logPath = path;
     }
     HWND requests = standin::control::FindEngineRequestWindow(GetCurrentProcessId(), 10000);
+    if (GetEnvironmentVariableW(bench::kCallTimesVariable, nullptr, 0) != 0 && !TimeCalls())
+        return 5;
+    if (paced)
+        SetWindowTextW(top, L"0");
     std::vector<standin::Utterance> utterances;
     for (auto [words, repeat] : batches) {
         standin::Utterance utterance;
@@ -294,7 +329,10 @@ int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer)
     int sent = 0;
     DWORD started = GetTickCount();
     while (sink.done < count && GetTickCount() - started < 240000) {
-        while (sent < count && sent - sink.done < 200) {
+        // Said outside the event, so that it is not counted in it.
+        if (paced && std::to_wstring(sink.done) != WindowText(top))
+            SetWindowTextW(top, std::to_wstring(sink.done).c_str());
+        while (!paced && sent < count && sent - sink.done < 200) {
             standin::control::Dictate(requests, utterances[size_t(sent)]);
             ++sent;
         }
@@ -516,7 +554,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     std::wstring mode = argv[1];
     int code = 1;
-    if (mode == L"floor" || mode == L"engine-lines" || mode == L"calls") {
+    if (mode == L"floor" || mode == L"engine-lines" || mode == L"calls" || mode == L"paced-calls") {
         std::vector<int> sizes = Sizes(argv[2]);
         std::vector<std::pair<int, int>> batches;
         for (size_t i = 0; i + 1 < sizes.size(); i += 2)
@@ -524,7 +562,7 @@ int wmain(int argc, wchar_t** argv)
         Answer answer = mode == L"floor"          ? Answer::BeforeTick
                         : mode == L"engine-lines" ? Answer::Lines
                                                   : Answer::Calls;
-        code = Floor(batches, answer);
+        code = Floor(batches, answer, mode == L"paced-calls");
     } else if (mode == L"round-trips" && argc == 4)
         code = RoundTrips(_wtoi(argv[2]), argv[3]);
     else if (mode == L"lines" && argc == 4)
