@@ -356,19 +356,6 @@ int LinesOf(int words)
     return words + 9;
 }
 
-// Loads the call timer into the program and the server it started.
-bool TimeCalls(Run& session)
-{
-    std::wstring dll = Beside(L"tarvell_call_timer.dll");
-    std::vector<DWORD> servers = control::ServersStartedBy(session->ProcessId());
-    if (servers.empty() || !bench::LoadInto(session->ProcessId(), dll))
-        return false;
-    for (DWORD server : servers)
-        if (!bench::LoadInto(server, dll))
-            return false;
-    return true;
-}
-
 // Each result's share of the calls that came into the program while it lasted.
 void AddTimesInProgram(std::vector<ResultSpan>& spans,
                        const std::vector<bench::IncomingCall>& calls)
@@ -441,7 +428,8 @@ bool PacedSpans(const std::wstring& out, const std::wstring& callTimes, const Ba
                 std::vector<ResultSpan>& program, std::vector<ResultSpan>& probe)
 {
     Run session(out, BenchProfile());
-    if (!session.Start() || !TimeCalls(session)) {
+    if (!session.Start() || control::ServersStartedBy(session->ProcessId()).empty() ||
+        !bench::TimeCallsOf(session->ProcessId())) {
         std::printf("the call timer could not be loaded into the program and its server\n");
         return false;
     }

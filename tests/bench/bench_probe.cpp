@@ -244,22 +244,6 @@ private:
     HWND* fields_;
 };
 
-// With the bench's call timer asked for, this process's calls and its server's are timed as
-// the program's are.
-bool TimeCalls()
-{
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring dll = self;
-    dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"tarvell_call_timer.dll";
-    if (!LoadLibraryW(dll.c_str()))
-        return false;
-    for (DWORD server : standin::control::ServersStartedBy(GetCurrentProcessId()))
-        if (!bench::LoadInto(server, dll))
-            return false;
-    return true;
-}
-
 std::wstring WindowText(HWND window)
 {
     wchar_t text[32] = {};
@@ -313,7 +297,9 @@ int Floor(const std::vector<std::pair<int, int>>& batches, Answer answer, bool p
         sink.logPath = path;
     }
     HWND requests = standin::control::FindEngineRequestWindow(GetCurrentProcessId(), 10000);
-    if (GetEnvironmentVariableW(bench::kCallTimesVariable, nullptr, 0) != 0 && !TimeCalls())
+    // With the bench's call timer asked for, this process's calls are timed as the program's.
+    if (GetEnvironmentVariableW(bench::kCallTimesVariable, nullptr, 0) != 0 &&
+        !bench::TimeCallsOf(GetCurrentProcessId()))
         return 5;
     if (paced)
         SetWindowTextW(top, L"0");

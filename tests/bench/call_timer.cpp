@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "call_times.h"
 #include "core/spectral_work.h"
 
 namespace {
@@ -137,7 +138,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         wchar_t folder[MAX_PATH - 40];
-        DWORD length = GetEnvironmentVariableW(L"TARVELL_CALL_TIMES", folder, MAX_PATH - 40);
+        DWORD length = GetEnvironmentVariableW(bench::kCallTimesVariable, folder, MAX_PATH - 40);
         if (length == 0 || length >= MAX_PATH - 40)
             return TRUE;
         swprintf(outPath, MAX_PATH, L"%ls\\calls-%lu.txt", folder, GetCurrentProcessId());

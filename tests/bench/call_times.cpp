@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "control/standin_control.h"
+
 namespace bench {
 
 namespace {
@@ -55,6 +57,19 @@ bool LoadInto(DWORD processId, const std::wstring& dllPath)
     if (name)
         VirtualFreeEx(process, name, 0, MEM_RELEASE);
     CloseHandle(process);
+    return loaded;
+}
+
+bool TimeCallsOf(DWORD clientId)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dll = self;
+    dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"tarvell_call_timer.dll";
+    bool loaded = clientId == GetCurrentProcessId() ? LoadLibraryW(dll.c_str()) != nullptr
+                                                    : LoadInto(clientId, dll);
+    for (DWORD server : standin::control::ServersStartedBy(clientId))
+        loaded = loaded && LoadInto(server, dll);
     return loaded;
 }
 

@@ -25,6 +25,10 @@ struct IncomingCall
 // Loads the DLL into the process by a thread started there at LoadLibraryW.
 bool LoadInto(DWORD processId, const std::wstring& dllPath);
 
+// Loads the timer, from beside this executable, into a client of the stand-in (this process or
+// another) and into every local server that the client started.
+bool TimeCallsOf(DWORD clientId);
+
 std::vector<IncomingCall> ReadIncomingCalls(const std::wstring& folder, DWORD processId);
 
 } // namespace bench
